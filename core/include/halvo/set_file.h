@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "halvo/device_settings.h"
+
+namespace halvo {
+
+/// Size of the record in memory, with bare line feeds.
+inline constexpr std::size_t kSetRecordSize = 270;
+
+/// Size of set.txt on disk, where each of the twelve line feeds is preceded by a carriage return.
+inline constexpr std::size_t kSetFileSize = 282;
+
+/// The name the device looks for.
+inline constexpr char kSetFileName[] = "set.txt";
+
+/// The 270-byte image of set.txt before line ends become CR LF.
+using SetRecord = std::array<std::uint8_t, kSetRecordSize>;
+
+/// The 282 bytes of set.txt exactly as they stand on disk.
+using SetFileBytes = std::array<std::uint8_t, kSetFileSize>;
+
+/// Builds the record for settings that passed every check; other values give some record, never undefined behaviour.
+SetRecord EncodeSetRecord(const DeviceSettings& settings);
+
+/// Turns the record's line feeds into CR LF, giving the bytes the device reads.
+SetFileBytes ToDiskBytes(const SetRecord& record);
+
+/// Writes set.txt into the current directory; see the overload for what happens on failure.
+std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings);
+
+/// Writes directory/set.txt through a temporary file and an atomic replace; on any fault set.txt is as it was before.
+std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings,
+                                          const std::filesystem::path& directory);
+
+}  // namespace halvo

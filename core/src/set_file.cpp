@@ -1,0 +1,210 @@
+#include "halvo/set_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include "set_file_labels.h"
+
+namespace halvo {
+namespace {
+
+// Fields written from a value the checks did not pass are still written
+// without arithmetic surprises: the value is taken modulo 10 / 100 in 64 bits.
+std::uint8_t DigitOf(std::int64_t value) {
+    const std::int64_t d = ((value % 10) + 10) % 10;
+    return static_cast<std::uint8_t>('0' + d);
+}
+
+class RecordBuilder {
+public:
+    explicit RecordBuilder(SetRecord& record) : record_(record) {}
+
+    void Label(const Bytes& label) {
+        for (std::uint8_t b : label) Put(b);
+    }
+    void OneDigit(std::int32_t value) { Put(DigitOf(value)); }
+    void TwoDigits(std::int64_t value) {
+        Put(DigitOf(value / 10));
+        Put(DigitOf(value));
+    }
+    void Put(std::uint8_t b) { record_[at_++] = b; }
+    std::size_t Written() const { return at_; }
+
+private:
+    SetRecord& record_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
+SetRecord EncodeSetRecord(const DeviceSettings& s) {
+    SetRecord record{};
+    RecordBuilder b(record);
+    b.Label(kLabelYear);
+    b.Put('2');
+    b.Put('0');
+    b.TwoDigits(std::int64_t{s.year} - 2000);
+    b.Put('\n');
+    b.Label(kLabelMonth);
+    b.TwoDigits(s.month);
+    b.Put('\n');
+    b.Label(kLabelDay);
+    b.TwoDigits(s.day);
+    b.Put('\n');
+    b.Label(kLabelHour);
+    b.TwoDigits(s.hour);
+    b.Put('\n');
+    b.Label(kLabelMinute);
+    b.TwoDigits(s.minute);
+    b.Put('\n');
+    b.Label(kLabelSecond);
+    b.TwoDigits(s.second);
+    b.Put('\n');
+    b.Label(kLabelFlip);
+    b.OneDigit(s.imageFlip);
+    b.Put('\n');
+    b.Label(kLabelLength);
+    b.OneDigit(s.recordMinutes);
+    b.Put('\n');
+    b.Label(kLabelTimelapseOn);
+    b.OneDigit(s.timelapseOn);
+    b.Put('\n');
+    b.Label(kLabelTimelapseInterval);
+    b.OneDigit(s.timelapseInterval);
+    b.Put('\n');
+    b.Label(kLabelAudio);
+    b.OneDigit(s.recordAudio);
+    b.Put('\n');
+    b.Label(kLabelUsb);
+    b.OneDigit(s.usbMode);
+    b.Put('\n');
+    b.Label(kLabelStamp);
+    b.OneDigit(s.timestamp);
+    for (int i = 0; i < 7; ++i) b.Put(' ');
+    return record;
+}
+
+SetFileBytes ToDiskBytes(const SetRecord& record) {
+    SetFileBytes out{};
+    std::size_t at = 0;
+    for (std::uint8_t b : record) {
+        if (b == '\n') out[at++] = '\r';
+        out[at++] = b;
+    }
+    return out;
+}
+
+namespace {
+
+// Thin portable layer over the unbuffered file calls, so every write, flush
+// and close can be checked (a buffered stream may report a failed final
+// flush as a successful close).
+#ifdef _WIN32
+using NativeChar = wchar_t;
+int OpenExclusive(const std::filesystem::path& p) {
+    return _wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+long WriteSome(int fd, const std::uint8_t* data, std::size_t size) {
+    return _write(fd, data, static_cast<unsigned>(size));
+}
+int SyncFile(int fd) { return _commit(fd); }
+int CloseFile(int fd) { return _close(fd); }
+int ProcessId() { return _getpid(); }
+#else
+int OpenExclusive(const std::filesystem::path& p) {
+    return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+long WriteSome(int fd, const std::uint8_t* data, std::size_t size) { return ::write(fd, data, size); }
+int SyncFile(int fd) { return ::fsync(fd); }
+int CloseFile(int fd) { return ::close(fd); }
+int ProcessId() { return static_cast<int>(::getpid()); }
+#endif
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const long n = WriteSome(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// An existing set.txt that cannot be opened for writing (a directory of that
+// name, a read-only file) is refused before anything is created.
+bool ExistingTargetWritable(const std::filesystem::path& target) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(target, ec);
+    if (ec || status.type() == std::filesystem::file_type::not_found) return true;
+#ifdef _WIN32
+    std::FILE* f = _wfopen(target.c_str(), L"r+b");
+#else
+    std::FILE* f = std::fopen(target.c_str(), "r+b");
+#endif
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+}
+
+// Creates a fresh temporary file beside the target; the name carries the
+// process id and a counter so that concurrent writers never share one.
+int CreateTemporary(const std::filesystem::path& directory, std::filesystem::path& created) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = std::string(".") + kSetFileName + "." + std::to_string(ProcessId()) + "." +
+                                 std::to_string(counter++) + ".tmp";
+        created = directory / name;
+        const int fd = OpenExclusive(created);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings) {
+    return WriteSetFile(settings, std::filesystem::path("."));
+}
+
+std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings, const std::filesystem::path& directory) {
+    const std::filesystem::path target = directory / kSetFileName;
+    if (!ExistingTargetWritable(target)) return SettingsFault::FileOpen;
+
+    std::filesystem::path temporary;
+    const int fd = CreateTemporary(directory, temporary);
+    if (fd < 0) return SettingsFault::FileOpen;
+
+    const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(settings));
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
+    ok = ok && SyncFile(fd) == 0;
+    ok = (CloseFile(fd) == 0) && ok;
+
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(temporary, target, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        std::filesystem::remove(temporary, ec);
+        return SettingsFault::FileWrite;
+    }
+    return std::nullopt;
+}
+
+}  // namespace halvo

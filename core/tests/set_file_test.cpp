@@ -1,0 +1,221 @@
+#include "halvo/set_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace halvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// set.txt for the dialog's initial selections, as the device reads it.
+constexpr std::uint8_t kInitialFile[kSetFileSize] = {
+    0xa6, 0x7e, 0x20, 0x3d, 0x20, 0x32, 0x30, 0x32, 0x31, 0x0d, 0x0a,  // 年 = 2021
+    0xa4, 0xeb, 0x20, 0x3d, 0x20, 0x30, 0x31, 0x0d, 0x0a,              // 月 = 01
+    0xa4, 0xe9, 0x20, 0x3d, 0x20, 0x30, 0x31, 0x0d, 0x0a,              // 日 = 01
+    0xae, 0xc9, 0x20, 0x3d, 0x20, 0x30, 0x30, 0x0d, 0x0a,              // 時 = 00
+    0xa4, 0xc0, 0x20, 0x3d, 0x20, 0x30, 0x30, 0x0d, 0x0a,              // 分 = 00
+    0xac, 0xed, 0x20, 0x3d, 0x20, 0x30, 0x30, 0x0d, 0x0a,              // 秒 = 00
+    // 翻轉(0:關 1:開) = 0
+    0xc2, 0xbd, 0xc2, 0xe0, 0x28, 0x30, 0x3a, 0xc3, 0xf6, 0x20, 0x31, 0x3a, 0xb6, 0x7d, 0x29, 0x20, 0x3d, 0x20,
+    0x30, 0x0d, 0x0a,
+    // 錄影時間(1:1分鐘 2:2分鐘 3:3分鐘 5:5分鐘) = 2
+    0xbf, 0xfd, 0xbc, 0x76, 0xae, 0xc9, 0xb6, 0xa1, 0x28, 0x31, 0x3a, 0x31, 0xa4, 0xc0, 0xc4, 0xc1, 0x20, 0x32,
+    0x3a, 0x32, 0xa4, 0xc0, 0xc4, 0xc1, 0x20, 0x33, 0x3a, 0x33, 0xa4, 0xc0, 0xc4, 0xc1, 0x20, 0x35, 0x3a, 0x35,
+    0xa4, 0xc0, 0xc4, 0xc1, 0x29, 0x20, 0x3d, 0x20, 0x32, 0x0d, 0x0a,
+    // 縮時錄影開關(0:關 1:開) = 0
+    0xc1, 0x59, 0xae, 0xc9, 0xbf, 0xfd, 0xbc, 0x76, 0xb6, 0x7d, 0xc3, 0xf6, 0x28, 0x30, 0x3a, 0xc3, 0xf6, 0x20,
+    0x31, 0x3a, 0xb6, 0x7d, 0x29, 0x20, 0x3d, 0x20, 0x30, 0x0d, 0x0a,
+    // 縮時錄影格式(0:2秒 1:5秒 2:10秒) = 0
+    0xc1, 0x59, 0xae, 0xc9, 0xbf, 0xfd, 0xbc, 0x76, 0xae, 0xe6, 0xa6, 0xa1, 0x28, 0x30, 0x3a, 0x32, 0xac, 0xed,
+    0x20, 0x31, 0x3a, 0x35, 0xac, 0xed, 0x20, 0x32, 0x3a, 0x31, 0x30, 0xac, 0xed, 0x29, 0x20, 0x3d, 0x20, 0x30,
+    0x0d, 0x0a,
+    // 錄影聲音(0:關 1:開) = 1
+    0xbf, 0xfd, 0xbc, 0x76, 0xc1, 0x6e, 0xad, 0xb5, 0x28, 0x30, 0x3a, 0xc3, 0xf6, 0x20, 0x31, 0x3a, 0xb6, 0x7d,
+    0x29, 0x20, 0x3d, 0x20, 0x31, 0x0d, 0x0a,
+    // USB模式(0:儲存裝置 1:影像裝置) = 0
+    0x55, 0x53, 0x42, 0xbc, 0xd2, 0xa6, 0xa1, 0x28, 0x30, 0x3a, 0xc0, 0x78, 0xa6, 0x73, 0xb8, 0xcb, 0xb8, 0x6d,
+    0x20, 0x31, 0x3a, 0xbc, 0x76, 0xb9, 0xb3, 0xb8, 0xcb, 0xb8, 0x6d, 0x29, 0x20, 0x3d, 0x20, 0x30, 0x0d, 0x0a,
+    // 時間標籤(0:關 1:開) = 1 and seven spaces, no line end
+    0xae, 0xc9, 0xb6, 0xa1, 0xbc, 0xd0, 0xc5, 0xd2, 0x28, 0x30, 0x3a, 0xc3, 0xf6, 0x20, 0x31, 0x3a, 0xb6, 0x7d,
+    0x29, 0x20, 0x3d, 0x20, 0x31, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+};
+
+const DeviceSettings kInitialSettings{2021, 1, 1, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1};
+
+std::vector<std::uint8_t> Bytes(const SetFileBytes& b) { return {b.begin(), b.end()}; }
+std::vector<std::uint8_t> Golden() { return {std::begin(kInitialFile), std::end(kInitialFile)}; }
+
+std::vector<std::uint8_t> ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteRaw(const fs::path& p, const std::string& text) {
+    std::ofstream out(p, std::ios::binary);
+    out << text;
+}
+
+TEST(EncodeSetRecord, InitialSettingsGiveTheGoldenFile) {
+    EXPECT_EQ(Bytes(ToDiskBytes(EncodeSetRecord(kInitialSettings))), Golden());
+}
+
+TEST(EncodeSetRecord, RecordIsTheFileWithoutCarriageReturns) {
+    const SetRecord record = EncodeSetRecord(kInitialSettings);
+    std::vector<std::uint8_t> expected;
+    for (std::uint8_t b : kInitialFile)
+        if (b != 0x0d) expected.push_back(b);
+    EXPECT_EQ(std::vector<std::uint8_t>(record.begin(), record.end()), expected);
+}
+
+struct FieldCase {
+    std::size_t offset;  // in the 270-byte record
+    std::string digits;
+};
+
+TEST(EncodeSetRecord, ExtremeValuesLandAtTheirOffsets) {
+    const DeviceSettings s{2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 1, 1, 0};
+    const SetRecord r = EncodeSetRecord(s);
+    const FieldCase fields[] = {
+        {5, "2050"}, {15, "12"}, {23, "31"}, {31, "23"}, {39, "59"}, {47, "59"}, {68, "1"},
+        {114, "5"},  {142, "1"}, {179, "2"}, {203, "1"}, {238, "1"}, {262, "0"},
+    };
+    for (const FieldCase& f : fields) {
+        SCOPED_TRACE(f.offset);
+        EXPECT_EQ(std::string(r.begin() + static_cast<std::ptrdiff_t>(f.offset),
+                              r.begin() + static_cast<std::ptrdiff_t>(f.offset + f.digits.size())),
+                  f.digits);
+    }
+    EXPECT_EQ(r[9], '\n');
+    EXPECT_EQ(r[239], '\n');
+    EXPECT_EQ(std::string(r.end() - 7, r.end()), "       ");
+}
+
+TEST(EncodeSetRecord, ValuesThatFailedTheChecksStillGiveDigits) {
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    for (std::int32_t v : {kMin, kMax, -1, 100, 2020}) {
+        const DeviceSettings s{v, v, v, v, v, v, v, v, v, v, v, v, v};
+        const SetRecord r = EncodeSetRecord(s);
+        SCOPED_TRACE(v);
+        for (std::size_t at : {7u, 8u, 15u, 16u, 68u, 114u, 262u}) EXPECT_TRUE(r[at] >= '0' && r[at] <= '9');
+    }
+}
+
+class WriteSetFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / (std::string("halvo-core-") + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Everything in the directory besides the files named.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+        return names;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(WriteSetFileTest, WritesTheGoldenFile) {
+    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_), std::nullopt);
+    EXPECT_EQ(ReadFile(dir_ / "set.txt"), Golden());
+    EXPECT_EQ(Entries(), std::vector<std::string>{"set.txt"});
+}
+
+TEST_F(WriteSetFileTest, ReplacesALongerFileEntirely) {
+    WriteRaw(dir_ / "set.txt", std::string(5000, 'x'));
+    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_), std::nullopt);
+    EXPECT_EQ(ReadFile(dir_ / "set.txt"), Golden());
+}
+
+TEST_F(WriteSetFileTest, WritesIntoTheCurrentDirectory) {
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_);
+    const auto fault = WriteSetFile(kInitialSettings);
+    fs::current_path(before);
+    EXPECT_EQ(fault, std::nullopt);
+    EXPECT_EQ(ReadFile(dir_ / "set.txt"), Golden());
+}
+
+TEST_F(WriteSetFileTest, DirectoryNamedSetTxtIsAFileOpenFault) {
+    fs::create_directory(dir_ / "set.txt");
+    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_), SettingsFault::FileOpen);
+    EXPECT_TRUE(fs::is_directory(dir_ / "set.txt"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "set.txt"));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"set.txt"});
+}
+
+TEST_F(WriteSetFileTest, MissingDirectoryIsAFileOpenFault) {
+    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_ / "absent"), SettingsFault::FileOpen);
+    EXPECT_FALSE(fs::exists(dir_ / "absent"));
+}
+
+#ifndef _WIN32
+// Lowers the soft file-size limit for one scope so that writes fail with
+// EFBIG, which stops root just as it stops anyone else.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_handler_)(int) = nullptr;
+};
+
+TEST_F(WriteSetFileTest, FailedWriteKeepsThePreviousFile) {
+    const std::string previous = "previous contents";
+    WriteRaw(dir_ / "set.txt", previous);
+    std::optional<SettingsFault> fault;
+    {
+        FileSizeLimit limit(100);
+        fault = WriteSetFile(kInitialSettings, dir_);
+    }
+    EXPECT_EQ(fault, SettingsFault::FileWrite);
+    const auto bytes = ReadFile(dir_ / "set.txt");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), previous);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"set.txt"});
+}
+
+TEST_F(WriteSetFileTest, FailedWriteLeavesNoFileWhereThereWasNone) {
+    std::optional<SettingsFault> fault;
+    {
+        FileSizeLimit limit(0);
+        fault = WriteSetFile(kInitialSettings, dir_);
+    }
+    EXPECT_EQ(fault, SettingsFault::FileWrite);
+    EXPECT_TRUE(Entries().empty());
+}
+#endif
+
+}  // namespace
+}  // namespace halvo
