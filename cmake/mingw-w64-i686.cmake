@@ -3,8 +3,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(HALVO_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${HALVO_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${HALVO_MINGW_PREFIX}-g++)
+# The posix thread model: GoogleTest needs std::mutex, which the win32 model
+# of this GCC lacks. Linking statically keeps winpthread out of the imports.
+set(CMAKE_C_COMPILER ${HALVO_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${HALVO_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${HALVO_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${HALVO_MINGW_PREFIX})
