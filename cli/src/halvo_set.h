@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace halvo::cli {
+
+/// A reading of a wall clock, in the local time of the computer.
+struct LocalDateTime {
+    std::int32_t year = 0;    ///< four-digit year
+    std::int32_t month = 0;   ///< 1 … 12
+    std::int32_t day = 0;     ///< 1 … 31
+    std::int32_t hour = 0;    ///< 0 … 23
+    std::int32_t minute = 0;  ///< 0 … 59
+    std::int32_t second = 0;  ///< 0 … 59
+
+    friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
+};
+
+/// Where the time comes from; tests give a fixed instant and a time zone of their own.
+struct Clock {
+    std::function<std::chrono::system_clock::time_point()> now;                   ///< the current instant
+    std::function<LocalDateTime(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
+};
+
+/// The computer's own clock and time zone.
+Clock SystemClock();
+
+/// The program's standard streams, and how to switch standard output to raw bytes where that matters.
+struct Console {
+    std::ostream& out;                 ///< standard output
+    std::ostream& err;                 ///< standard error
+    std::function<void()> binary_out;  ///< makes `out` pass bytes unchanged (Windows text mode); may be empty
+};
+
+/// Exit status when everything worked.
+inline constexpr int kExitOk = 0;
+/// Exit status when set.txt could not be written, or the file given to --show could not be read or is not sound.
+inline constexpr int kExitFile = 1;
+/// Exit status for a malformed command line or a value the device does not take.
+inline constexpr int kExitUsage = 2;
+
+/// Runs halvo-set with its arguments (without the program name) and returns the exit status.
+int Run(const std::vector<std::string>& args, const Clock& clock, Console& console);
+
+}  // namespace halvo::cli

@@ -1,0 +1,217 @@
+#include "cli_cases.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "halvo/set_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace halvo::cli::test {
+namespace fs = std::filesystem;
+
+namespace {
+
+const DeviceSettings kInitial{2021, 1, 1, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1};
+
+// The settings of the initial selections with another date and time.
+DeviceSettings At(std::int32_t y, std::int32_t mo, std::int32_t d, std::int32_t h, std::int32_t mi, std::int32_t s) {
+    DeviceSettings out = kInitial;
+    out.year = y;
+    out.month = mo;
+    out.day = d;
+    out.hour = h;
+    out.minute = mi;
+    out.second = s;
+    return out;
+}
+
+std::vector<std::string> Args(std::initializer_list<std::string> typed) { return typed; }
+
+// A refused value: exit status 2, one line on standard error, nothing written.
+CliCase Refused(std::string name, std::vector<std::string> args, std::string message) {
+    return {std::move(name), std::move(args), 2, "", "halvo-set: " + message + "\n", std::nullopt};
+}
+
+}  // namespace
+
+const std::vector<CliCase>& CliCases() {
+    static const std::vector<CliCase> cases = [] {
+        const std::vector<std::string> when = {"--date", "2026-12-10", "--time", "09:15:00"};
+        auto with = [&when](std::initializer_list<std::string> more) {
+            std::vector<std::string> args = when;
+            args.insert(args.end(), more);
+            return args;
+        };
+        std::vector<CliCase> c = {
+            {"initial selections",
+             Args({"--date", "2021-01-01", "--time", "00:00:00", "-o", "{dir}"}),
+             0,
+             "wrote {file}: 2021-01-01 00:00:00, flip off, 2 min, time-lapse off, audio on, USB storage, time stamp "
+             "on\n",
+             "",
+             kInitial},
+            {"every option away from its default",
+             Args({"--date", "2050-12-31", "--time", "23:59:59", "--flip", "on", "--length", "5", "--timelapse", "10",
+                   "--audio", "off", "--usb", "video", "--timestamp", "off", "--output", "{dir}"}),
+             0,
+             "wrote {file}: 2050-12-31 23:59:59, flip on, 5 min, time-lapse 10 s, audio off, USB video, time stamp "
+             "off\n",
+             "",
+             DeviceSettings{2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0}},
+            {"the other lengths and intervals, with = forms",
+             Args({"--date=2030-06-30", "--time=12:34:56", "--length=1", "--timelapse=2", "--output={dir}"}),
+             0,
+             "wrote {file}: 2030-06-30 12:34:56, flip off, 1 min, time-lapse 2 s, audio on, USB storage, time stamp "
+             "on\n",
+             "",
+             DeviceSettings{2030, 6, 30, 12, 34, 56, 0, 1, 1, 0, 1, 0, 1}},
+            {"3 min and 5 s",
+             with({"--length", "3", "--timelapse", "5", "-o", "{dir}"}),
+             0,
+             "wrote {file}: 2026-12-10 09:15:00, flip off, 3 min, time-lapse 5 s, audio on, USB storage, time stamp "
+             "on\n",
+             "",
+             DeviceSettings{2026, 12, 10, 9, 15, 0, 0, 3, 1, 1, 1, 0, 1}},
+            {"29 February in a common year, as the dialog takes it",
+             Args({"--date", "2023-02-29", "--time", "07:00:00", "-o", "{dir}"}),
+             0,
+             "wrote {file}: 2023-02-29 07:00:00, flip off, 2 min, time-lapse off, audio on, USB storage, time stamp "
+             "on\n",
+             "",
+             At(2023, 2, 29, 7, 0, 0)},
+
+            Refused("length 4", with({"--length", "4", "-o", "{dir}"}), "--length: 4 is not one of 1, 2, 3, 5"),
+            Refused("flip yes", with({"--flip", "yes", "-o", "{dir}"}), "--flip: yes is not one of on, off"),
+            Refused("time-lapse 3", with({"--timelapse", "3", "-o", "{dir}"}),
+                    "--timelapse: 3 is not one of off, 2, 5, 10"),
+            Refused("audio 1", with({"--audio", "1", "-o", "{dir}"}), "--audio: 1 is not one of on, off"),
+            Refused("usb mtp", with({"--usb", "mtp", "-o", "{dir}"}), "--usb: mtp is not one of storage, video"),
+            Refused("time stamp in capitals", with({"--timestamp", "ON", "-o", "{dir}"}),
+                    "--timestamp: ON is not one of on, off"),
+            Refused("empty length", with({"--length", "", "-o", "{dir}"}), "--length: \"\" is not one of 1, 2, 3, 5"),
+
+            Refused("30 February", Args({"--date", "2023-02-30", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-02-30 is not a date the device accepts (day 30 of month 2)"),
+            Refused("31 April", Args({"--date", "2024-04-31", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2024-04-31 is not a date the device accepts (day 31 of month 4)"),
+            Refused("year 2020", Args({"--date", "2020-12-31", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2020-12-31 is not a date the device accepts (the years are 2021 to 2050)"),
+            Refused("year 2051", Args({"--date", "2051-01-01", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2051-01-01 is not a date the device accepts (the years are 2021 to 2050)"),
+            Refused("month 13", Args({"--date", "2023-13-01", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-13-01 is not a date the device accepts (there is no month 13)"),
+            Refused("month 0", Args({"--date", "2023-00-10", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-00-10 is not a date the device accepts (there is no month 0)"),
+            Refused("day 32", Args({"--date", "2023-01-32", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-01-32 is not a date the device accepts (there is no day 32)"),
+            Refused("day 0", Args({"--date", "2023-01-00", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-01-00 is not a date the device accepts (there is no day 0)"),
+            Refused("one-digit month", Args({"--date", "2023-2-03", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-2-03 is not a date in the form YYYY-MM-DD"),
+            Refused("slashes", Args({"--date", "2023/02/03", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023/02/03 is not a date in the form YYYY-MM-DD"),
+            Refused("trailing text", Args({"--date", "2023-02-03x", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2023-02-03x is not a date in the form YYYY-MM-DD"),
+            Refused("empty date", Args({"--date", "", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: \"\" is not a date in the form YYYY-MM-DD"),
+            Refused("hour 24", Args({"--date", "2023-02-03", "--time", "24:00:00", "-o", "{dir}"}),
+                    "--time: 24:00:00 is not a time the device accepts (hours are 00 to 23)"),
+            Refused("minute 60", Args({"--date", "2023-02-03", "--time", "12:60:00", "-o", "{dir}"}),
+                    "--time: 12:60:00 is not a time the device accepts (minutes are 00 to 59)"),
+            Refused("second 60", Args({"--date", "2023-02-03", "--time", "12:00:60", "-o", "{dir}"}),
+                    "--time: 12:00:60 is not a time the device accepts (seconds are 00 to 59)"),
+            Refused("no seconds", Args({"--date", "2023-02-03", "--time", "09:15", "-o", "{dir}"}),
+                    "--time: 09:15 is not a time in the form HH:MM:SS"),
+            Refused("lead 3601", Args({"--lead", "3601", "-o", "{dir}"}),
+                    "--lead: 3601 is not a whole number of seconds from 0 to 3600"),
+            Refused("negative lead", Args({"--lead=-5", "-o", "{dir}"}),
+                    "--lead: -5 is not a whole number of seconds from 0 to 3600"),
+            Refused("fractional lead", Args({"--lead", "1.5", "-o", "{dir}"}),
+                    "--lead: 1.5 is not a whole number of seconds from 0 to 3600"),
+            Refused("huge lead", Args({"--lead", "99999999999999999999", "-o", "{dir}"}),
+                    "--lead: 99999999999999999999 is not a whole number of seconds from 0 to 3600"),
+            Refused("lead with a date", Args({"--lead", "10", "--date", "2026-01-01", "-o", "{dir}"}),
+                    "--lead: moves this computer's clock reading, so it does not go with --date"),
+            Refused("lead with a time", Args({"--time", "10:00:00", "--lead", "10", "-o", "{dir}"}),
+                    "--lead: moves this computer's clock reading, so it does not go with --time"),
+            Refused("stdout and output", with({"--stdout", "-o", "{dir}"}),
+                    "--stdout: writes no file, so it does not go with --output"),
+            Refused("show with a writing option", Args({"--show", "{dir}", "--length", "3"}),
+                    "--show: only reads a file; it does not go with --length"),
+            Refused("missing folder", with({"-o", "{absent}"}),
+                    "--output: {absent} does not exist (the folder must be there already)"),
+            Refused("a file for a folder", with({"-o", "{file}"}), "--output: {file} is not a folder"),
+            Refused("unknown option", with({"--colour", "red", "-o", "{dir}"}),
+                    "--colour is not an option (see halvo-set --help)"),
+            Refused("stray word", with({"-o", "{dir}", "now"}), "unexpected argument now (see halvo-set --help)"),
+            Refused("value missing", Args({"-o", "{dir}", "--length"}),
+                    "--length: 1 required 1|2|3|5 missing (see halvo-set --help)"),
+            Refused("option twice", with({"--length", "1", "--length", "2", "-o", "{dir}"}),
+                    "--length: At Most 1 required but received 2 (see halvo-set --help)"),
+        };
+        return c;
+    }();
+    return cases;
+}
+
+std::string Expand(const std::string& text, const fs::path& dir) {
+    const std::pair<std::string, std::string> marks[] = {
+        {"{dir}", dir.string()},
+        {"{file}", (dir / "set.txt").lexically_normal().string()},
+        {"{absent}", (dir / "absent").lexically_normal().string()},
+    };
+    std::string out = text;
+    for (const auto& [mark, value] : marks) {
+        for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + value.size())) {
+            out.replace(at, mark.size(), value);
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> FileFor(const DeviceSettings& settings) {
+    const SetFileBytes b = ToDiskBytes(EncodeSetRecord(settings));
+    return {b.begin(), b.end()};
+}
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    // The process id keeps builds that test at the same time apart.
+#ifdef _WIN32
+    const unsigned long id = GetCurrentProcessId();
+#else
+    const long id = static_cast<long>(getpid());
+#endif
+    path_ = fs::temp_directory_path() / ("halvo-cli-" + name + "-" + std::to_string(id));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+    // Absolute and without a trailing separator, as the program shows it.
+    path_ = fs::absolute(path_).lexically_normal();
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> ScratchFolder::Entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    return names;
+}
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary);
+    out << bytes;
+}
+
+}  // namespace halvo::cli::test

@@ -1,0 +1,273 @@
+// The real halvo-set program, started as a child process.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cli_cases.h"
+#include "halvo/set_file.h"
+#include "halvo/set_file_reader.h"
+#include "halvo_set.h"
+#include "subprocess.h"
+
+namespace halvo::cli::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Messages are text: on Windows each line ends in CR LF on the way out.
+std::string Text(std::string s) {
+#ifdef _WIN32
+    for (std::size_t at = s.find("\r\n"); at != std::string::npos; at = s.find("\r\n", at)) s.erase(at, 1);
+#endif
+    return s;
+}
+
+const std::vector<std::uint8_t> kPrevious(kPreviousFile.begin(), kPreviousFile.end());
+
+ProgramRun RunIn(const ScratchFolder& dir, const std::vector<std::string>& args) {
+    RunOptions options;
+    options.workdir = dir.path();
+    return RunProgram(args, options);
+}
+
+TEST(HalvoSetProgram, CaseTable) {
+    for (const CliCase& c : CliCases()) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder dir("program-table");
+        WriteBytes(dir.path() / "set.txt", kPreviousFile);
+        std::vector<std::string> args;
+        for (const std::string& a : c.args) args.push_back(Expand(a, dir.path()));
+
+        const ProgramRun r = RunIn(dir, args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(Text(r.out), Expand(c.out, dir.path()));
+        EXPECT_EQ(Text(r.err), Expand(c.err, dir.path()));
+        EXPECT_EQ(ReadBytes(dir.path() / "set.txt"), c.written ? FileFor(*c.written) : kPrevious);
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
+    }
+}
+
+TEST(HalvoSetProgram, InitialSelectionsInTheCurrentFolderGiveTheDialogsFile) {
+    ScratchFolder dir("program-initial");
+    const ProgramRun r = RunIn(dir, {"--date", "2021-01-01", "--time", "00:00:00"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Text(r.out), "wrote " + (dir.path() / "set.txt").string() +
+                               ": 2021-01-01 00:00:00, flip off, 2 min, time-lapse off, audio on, USB storage, "
+                               "time stamp on\n");
+    EXPECT_EQ(ReadBytes(dir.path() / "set.txt"), FileFor(ConvertSelection(kInitialSelection).settings));
+}
+
+TEST(HalvoSetProgram, StdoutCarriesExactlyTheFileBytes) {
+    ScratchFolder dir("program-stdout");
+    RunOptions options;
+    options.workdir = dir.path();
+    options.stdout_to = dir.path() / "piped";
+    const ProgramRun r = RunProgram({"--date", "2050-12-31", "--time", "23:59:59", "--stdout"}, options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // On Windows a text-mode stream would have made every CR LF a CR CR LF.
+    EXPECT_EQ(ReadBytes(dir.path() / "piped"), FileFor({2050, 12, 31, 23, 59, 59, 0, 2, 0, 0, 1, 0, 1}));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"piped"});
+}
+
+TEST(HalvoSetProgram, ShowPrintsTheSettingsOfAGoodFile) {
+    ScratchFolder dir("program-show-good");
+    const auto bytes = FileFor({2026, 12, 10, 9, 15, 0, 1, 5, 1, 1, 0, 1, 0});
+    WriteBytes(dir.path() / "set.txt", std::string(bytes.begin(), bytes.end()));
+    const std::string expected = (dir.path() / "set.txt").string() +
+                                 ": the device reads these settings\n"
+                                 "  date:        2026-12-10\n"
+                                 "  time:        09:15:00\n"
+                                 "  flip:        on\n"
+                                 "  length:      5 min\n"
+                                 "  time-lapse:  5 s\n"
+                                 "  audio:       off\n"
+                                 "  USB:         video\n"
+                                 "  time stamp:  off\n";
+    for (const std::string& path : {dir.path().string(), (dir.path() / "set.txt").string()}) {
+        const ProgramRun r = RunIn(dir, {"--show", path});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Text(r.out), expected);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(HalvoSetProgram, ShowNamesTheFirstProblemAndFails) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string err;  // after "halvo-set: <file>: "
+    };
+    const auto good = FileFor(ConvertSelection(kInitialSelection).settings);
+    std::string lf_only;
+    for (std::uint8_t b : good)
+        if (b != '\r') lf_only.push_back(static_cast<char>(b));
+    std::string doubled_cr;
+    for (std::uint8_t b : good) {
+        if (b == '\r') doubled_cr.push_back('\r');
+        doubled_cr.push_back(static_cast<char>(b));
+    }
+    std::string bad_length(good.begin(), good.end());
+    bad_length[121] = '4';
+    const Case cases[] = {
+        {"LF only", lf_only, "byte 9, line 1: the line ends in LF only; the device needs CR LF"},
+        {"doubled CR", doubled_cr,
+         "byte 9, line 1: the line ends in CR CR LF (a doubled CR, as from a text-mode copy); the device needs CR "
+         "LF"},
+        {"length 4", bad_length, "byte 121, line 8: recording length 4 is not 1, 2, 3 or 5 (minutes)"},
+        {"BOM", "\xef\xbb\xbf" + std::string(good.begin(), good.end()),
+         "byte 0, line 1: the file starts with a UTF-8 byte-order mark, which the device does not expect"},
+        {"empty", "", "byte 0, line 1: the file is empty; set.txt is 282 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder dir("program-show-bad");
+        WriteBytes(dir.path() / "set.txt", c.content);
+        const ProgramRun r = RunIn(dir, {"--show"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Text(r.err), "halvo-set: " + (dir.path() / "set.txt").string() + ": " + c.err + "\n");
+    }
+}
+
+TEST(HalvoSetProgram, ShowOfAFileThatCannotBeReadFails) {
+    ScratchFolder dir("program-show-unreadable");
+    fs::create_directory(dir.path() / "card");
+    fs::create_directory(dir.path() / "card" / "set.txt");
+    struct Case {
+        std::string path;
+        std::string err;
+    };
+    const Case cases[] = {
+        {(dir.path() / "absent.txt").string(), (dir.path() / "absent.txt").string() + ": no such file"},
+        {(dir.path() / "card").string(), (dir.path() / "card" / "set.txt").string() + ": is a folder, not a file"},
+        {(dir.path()).string(), (dir.path() / "set.txt").string() + ": no such file"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun r = RunIn(dir, {"--show", c.path});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Text(r.err), "halvo-set: " + c.err + "\n");
+    }
+}
+
+TEST(HalvoSetProgram, FolderNamedSetTxtIsAWriteErrorAndStays) {
+    ScratchFolder dir("program-folder-set-txt");
+    fs::create_directory(dir.path() / "set.txt");
+    const ProgramRun r = RunIn(dir, {"--date", "2026-12-10", "--time", "09:15:00", "-o", dir.path().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Text(r.err), "halvo-set: cannot create " + (dir.path() / "set.txt").string() +
+                               " (the folder or the file refuses writing)\n");
+    EXPECT_TRUE(fs::is_directory(dir.path() / "set.txt"));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
+}
+
+TEST(HalvoSetProgram, FullStandardOutputIsAWriteError) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs /dev/full, which Windows does not have";
+#else
+    ScratchFolder dir("program-dev-full");
+    RunOptions options;
+    options.workdir = dir.path();
+    options.stdout_to = "/dev/full";
+    const ProgramRun r = RunProgram({"--date", "2026-12-10", "--time", "09:15:00", "--stdout"}, options);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "halvo-set: could not write set.txt to standard output\n");
+#endif
+}
+
+TEST(HalvoSetProgram, FailedWriteKeepsThePreviousFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file-size limit (RLIMIT_FSIZE), which Windows does not have";
+#else
+    ScratchFolder dir("program-fsize");
+    WriteBytes(dir.path() / "set.txt", kPreviousFile);
+    RunOptions options;
+    options.workdir = dir.path();
+    options.file_size_limit = 200;  // below set.txt's 282 bytes, above the message's
+    const ProgramRun r = RunProgram({"--date", "2026-12-10", "--time", "09:15:00"}, options);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "halvo-set: could not write " + (dir.path() / "set.txt").string() +
+                         "; any earlier set.txt there is unchanged\n");
+    EXPECT_EQ(ReadBytes(dir.path() / "set.txt"), kPrevious);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
+#endif
+}
+
+using Stamp = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+
+Stamp LocalStamp(std::chrono::system_clock::time_point t) {
+    const LocalDateTime l = SystemClock().to_local(t);
+    return {l.year, l.month, l.day, l.hour, l.minute, l.second};
+}
+
+// Without --date and --time the program takes this computer's clock, moved on
+// by exactly --lead: its reading lies between the test's own readings before
+// and after the run, each moved on by the same lead.
+TEST(HalvoSetProgram, ClockReadingMovedOnByTheLead) {
+    for (const int lead : {0, 600, 3600}) {
+        SCOPED_TRACE(lead);
+        ScratchFolder dir("program-clock");
+        std::vector<std::string> args = {"-o", dir.path().string()};
+        if (lead > 0) args.insert(args.end(), {"--lead", std::to_string(lead)});
+        // Whole seconds: the program's reading is truncated to them as well.
+        const auto before = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        const ProgramRun r = RunIn(dir, args);
+        const auto after = std::chrono::system_clock::now();
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::uint8_t> bytes = ReadBytes(dir.path() / "set.txt");
+        const SetFileReading reading = ParseSetFile(bytes);
+        ASSERT_TRUE(reading.settings) << reading.problem->message;
+        const DeviceSettings& s = *reading.settings;
+        const Stamp written{s.year, s.month, s.day, s.hour, s.minute, s.second};
+        EXPECT_LE(LocalStamp(before + std::chrono::seconds(lead)), written);
+        EXPECT_GE(LocalStamp(after + std::chrono::seconds(lead)), written);
+    }
+}
+
+// A round trip through the program itself, over settings drawn with a fixed
+// seed: the file holds what ConvertSelection makes of the same choices, and
+// --show accepts it.
+TEST(HalvoSetProgram, WrittenFilesReadBack) {
+    std::mt19937 random(11);
+    auto pick = [&random](int count) { return std::uniform_int_distribution<std::int32_t>(0, count - 1)(random); };
+    const char* const flips[] = {"off", "on"};
+    const char* const lengths[] = {"1", "2", "3", "5"};
+    const char* const timelapses[] = {"2", "5", "10", "off"};
+    const char* const audios[] = {"off", "on"};
+    const char* const usbs[] = {"storage", "video"};
+    const char* const stamps[] = {"off", "on"};
+    ScratchFolder dir("program-round-trip");
+    for (int i = 0; i < 12; ++i) {
+        SettingsSelection sel{pick(30), pick(12), pick(28), pick(24), pick(60), pick(60),
+                              pick(2),  pick(4),  pick(4),  pick(2),  pick(2),  pick(2)};
+        char date[48], time[48];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", sel.year + 2021, sel.month + 1, sel.day + 1);
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", sel.hour, sel.minute, sel.second);
+        SCOPED_TRACE(std::string(date) + " " + time);
+        const auto at = [](const char* const* words, std::int32_t position) {
+            return std::string(words[position]);
+        };
+        const ProgramRun w = RunIn(dir, {"--date", date, "--time", time, "--flip", at(flips, sel.imageFlip),
+                                         "--length", at(lengths, sel.recordLength), "--timelapse",
+                                         at(timelapses, sel.timelapse), "--audio", at(audios, sel.recordAudio),
+                                         "--usb", at(usbs, sel.usbMode), "--timestamp", at(stamps, sel.timestamp)});
+        ASSERT_EQ(w.status, 0) << w.err;
+        EXPECT_EQ(ReadBytes(dir.path() / "set.txt"), FileFor(ConvertSelection(sel).settings));
+        const ProgramRun s = RunIn(dir, {"--show"});
+        EXPECT_EQ(s.status, 0) << s.err;
+        EXPECT_NE(Text(s.out).find(std::string("  date:        ") + date + "\n  time:        " + time + "\n"),
+                  std::string::npos)
+            << s.out;
+    }
+}
+
+}  // namespace
+}  // namespace halvo::cli::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "halvo/device_settings.h"
+
+namespace halvo {
+
+/// The kind of the first thing wrong with a set.txt image.
+enum class SetFileProblemKind : std::uint8_t {
+    ByteOrderMark,  ///< the file starts with a UTF-8 or UTF-16 byte-order mark
+    Label,          ///< a label's bytes differ from the Big5 label the device matches
+    Digit,          ///< a byte where a digit (or the year's fixed "20") belongs is something else
+    LineEnd,        ///< a line does not end in CR LF (LF only, a doubled CR, a missing line end)
+    Padding,        ///< the seven spaces after the last digit are something else
+    Length,         ///< the file ends before the last setting, or goes on after it
+    Value,          ///< the digits read a value the device does not take
+};
+
+/// The first problem found, located so that a person can find it in a hex view.
+struct SetFileProblem {
+    SetFileProblemKind kind = SetFileProblemKind::Length;  ///< what is wrong
+    std::size_t offset = 0;                                ///< zero-based byte offset in the file
+    std::size_t line = 1;                                  ///< one-based line number
+    std::string message;                                   ///< plain words, without offset or line
+
+    friend bool operator==(const SetFileProblem&, const SetFileProblem&) = default;
+};
+
+/// What ParseSetFile gives back: exactly one of the two members is set.
+struct SetFileReading {
+    std::optional<DeviceSettings> settings;  ///< the values, when the file is sound
+    std::optional<SetFileProblem> problem;   ///< the first problem, otherwise
+};
+
+/// Reads set.txt's bytes as they stand on disk, accepting exactly what the writer makes from accepted settings.
+SetFileReading ParseSetFile(std::span<const std::uint8_t> bytes);
+
+}  // namespace halvo
