@@ -3,8 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
+#include <string>
 
 #include "halvo/device_settings.h"
 
@@ -31,11 +31,17 @@ SetRecord EncodeSetRecord(const DeviceSettings& settings);
 /// Turns the record's line feeds into CR LF, giving the bytes the device reads.
 SetFileBytes ToDiskBytes(const SetRecord& record);
 
+/// A path in the system's own form: UTF-16 on Windows, bytes elsewhere (std::filesystem::path converts to it).
+#ifdef _WIN32
+using NativePath = std::wstring;
+#else
+using NativePath = std::string;
+#endif
+
 /// Writes set.txt into the current directory; see the overload for what happens on failure.
 std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings);
 
 /// Writes directory/set.txt through a temporary file and an atomic replace; on any fault set.txt is as it was before.
-std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings,
-                                          const std::filesystem::path& directory);
+std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings, const NativePath& directory);
 
 }  // namespace halvo
