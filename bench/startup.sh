@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Start-up benchmark for Halvo.exe under Wine: time to the dialog being
+# visible, against a bare DialogBoxParamW program with the same template, plus
+# the stripped size of Halvo.exe and the DLLs it imports.
+#
+#   bench/startup.sh [BUILD_DIR] [RUNS]     (defaults: build/mingw, 30)
+#
+# BUILD_DIR is a build tree of the mingw preset; the programs are (re)built
+# there first. All launches happen in one Xvfb display and one Wine prefix
+# (BUILD_DIR/wineprefix), alternating between the two programs, after warm-up
+# launches that bring up the wineserver and Wine's desktop. Exits 1 when a
+# budget is exceeded. HALVO_BENCH_SAMPLES=FILE keeps the raw samples.
+# Other load on the machine widens the spread; run it on a quiet machine.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${1:-$root/build/mingw}")
+runs=${2:-30}
+warmup=${HALVO_BENCH_WARMUP:-3}
+size_budget=$((400 * 1024))
+ratio_budget=1.2
+
+# One X server for the whole run; re-enter under it.
+if [ -z "${HALVO_BENCH_UNDER_XVFB:-}" ]; then
+  HALVO_BENCH_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$runs"
+fi
+
+[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
+cmake --build "$build" -j2 --target Halvo bare_dialog wait_visible >/dev/null
+# shellcheck source=/dev/null
+. "$build/bench/programs.sh"
+
+export WINEPREFIX="$build/wineprefix"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+samples=$(mktemp)
+trap 'rm -f "$samples"' EXIT
+# wine-run creates the prefix on first use, before anything is timed.
+launched=ok
+"$root/scripts/wine-run" "$wait_exe" --runs "$runs" --warmup "$warmup" --title 'Mesk (JPN)' \
+  "$(winpath "$halvo_exe")" "$(winpath "$bare_exe")" | tr -d '\r' >"$samples" || launched=
+# Let Wine's desktop process end while its display is still there.
+wineserver -w
+[ -n "$launched" ] || { echo "startup: a launch failed, see above" >&2; exit 1; }
+
+[ -z "${HALVO_BENCH_SAMPLES:-}" ] || cp "$samples" "$HALVO_BENCH_SAMPLES"
+
+stats() { # program index -> "median min max" of its samples, in ms
+  awk -v i="$1" '$1 == "sample" && $2 == i { print $3 }' "$samples" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR == 0) exit 1
+           m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m, v[1], v[NR] }'
+}
+read -r halvo_ms halvo_min halvo_max < <(stats 0)
+read -r bare_ms bare_min bare_max < <(stats 1)
+[ -n "$halvo_ms" ] && [ -n "$bare_ms" ] || { echo "startup: no samples" >&2; exit 1; }
+ratio=$(awk -v a="$halvo_ms" -v b="$bare_ms" 'BEGIN { printf "%.3f", a / b }')
+# Launches in the same round ran back to back, so their ratio is less
+# affected by other load on the machine than the ratio of the medians.
+paired=$(awk '$1 == "sample" { t[$2, ++n[$2]] = $3 }
+              END { for (k = 1; k <= n[0] && k <= n[1]; ++k) print t[0, k] / t[1, k] }' "$samples" |
+         sort -n | awk '{ v[NR] = $1 } END { printf "%.3f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+
+stripped=$(mktemp)
+trap 'rm -f "$samples" "$stripped"' EXIT
+i686-w64-mingw32-strip -o "$stripped" "$halvo_exe"
+size=$(stat -c %s "$stripped")
+dlls=$(i686-w64-mingw32-objdump -p "$halvo_exe" | awk '/DLL Name:/ { print $3 }' | sort -f | tr '\n' ' ')
+# Anything but a DLL that comes with Windows would have to ship beside the
+# program (libstdc++-6.dll, libgcc_s_*.dll, libwinpthread-1.dll, ...).
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|shlwapi|ole32|oleaut32|uxtheme|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
+foreign=$(printf '%s\n' $dlls | grep -viE "$system_dlls" | tr '\n' ' ' || true)
+
+ratio_ok=$(awk -v r="$ratio" -v b="$ratio_budget" 'BEGIN { print (r <= b) ? "ok" : "OVER BUDGET" }')
+size_ok=$([ "$size" -le "$size_budget" ] && echo ok || echo "OVER BUDGET")
+dlls_ok=$([ -z "$foreign" ] && echo ok || echo "NOT ONLY SYSTEM DLLS: $foreign")
+
+echo "start-up to visible dialog, median of $runs launches each (after $warmup warm-up):"
+printf '  Halvo.exe          %8.1f ms   (min %.1f, max %.1f)\n' "$halvo_ms" "$halvo_min" "$halvo_max"
+printf '  bare dialog        %8.1f ms   (min %.1f, max %.1f)\n' "$bare_ms" "$bare_min" "$bare_max"
+printf '  ratio of medians   %8s      (budget <= %s): %s\n' "$ratio" "$ratio_budget" "$ratio_ok"
+printf '  median paired ratio %7s\n' "$paired"
+printf 'Halvo.exe stripped   %8d bytes = %.1f KiB (budget <= 400 KiB): %s\n' "$size" \
+  "$(awk -v s="$size" 'BEGIN { print s / 1024 }')" "$size_ok"
+printf 'imported DLLs        %s: %s\n' "$dlls" "$dlls_ok"
+[ "$ratio_ok$size_ok$dlls_ok" = okokok ]

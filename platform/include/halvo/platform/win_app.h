@@ -1,0 +1,57 @@
+#pragma once
+
+// The application object: one global instance of a class derived from
+// CWinApp, constructed before the entry point (wWinMain, in this library) runs.
+
+#include <string>
+
+namespace halvo::platform {
+
+class CDialog;
+
+class CWinApp {
+public:
+    // appName null: the executable's file name without directory and extension.
+    explicit CWinApp(const wchar_t* appName = nullptr);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Start-up. Returning false ends the process at once (a dialog
+    // application runs its dialog in here); true runs the message loop until
+    // WM_QUIT.
+    virtual bool InitInstance() { return true; }
+    // Shutdown; the result is the process exit code.
+    virtual int ExitInstance() { return 0; }
+
+    // The caption of the message boxes.
+    const std::wstring& AppName() const { return appName_; }
+
+    // The registry key under which a framework would keep the application's
+    // settings. Only kept here: nothing is read from or written to the registry.
+    void SetRegistryKey(const wchar_t* key) { registryKey_ = key; }
+    const std::wstring& RegistryKey() const { return registryKey_; }
+
+    void SetMainWindow(CDialog* window) { mainWindow_ = window; }
+    CDialog* MainWindow() const { return mainWindow_; }
+
+    // The one application object, or null before it is constructed.
+    static CWinApp* Current() { return current_; }
+
+    // What the entry point does: InitInstance, the message loop when it
+    // succeeded, then ExitInstance.
+    int Run();
+
+private:
+    static inline CWinApp* current_ = nullptr;
+
+    std::wstring appName_;
+    std::wstring registryKey_;
+    CDialog* mainWindow_ = nullptr;
+};
+
+// The message box caption: the application object's name, or without one the
+// executable's file name without directory and extension.
+std::wstring ApplicationName();
+
+}  // namespace halvo::platform

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Takes the README's screenshot: Halvo.exe's dialog under Wine on a virtual
+# X display, cropped to the dialog window.
+#
+#   scripts/screenshot.sh [BUILD_DIR] [OUTPUT]   (defaults: build/mingw, docs/screenshot.png)
+#
+# BUILD_DIR is a build tree of the mingw preset; Halvo.exe is (re)built there
+# first. It runs in a Wine prefix of its own, BUILD_DIR/wineprefix-screenshot
+# (set up by scripts/wine-run with the Japanese font links), inside a Wine
+# virtual desktop, so that Wine draws the window frame and caption as Windows
+# would; no window manager is needed.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${1:-$root/build/mingw}")
+output=$(realpath -m "${2:-$root/docs/screenshot.png}")
+title='Mesk (JPN)'
+
+# A display of our own, so the picture does not depend on the desktop.
+if [ -z "${HALVO_SHOT_UNDER_XVFB:-}" ]; then
+  HALVO_SHOT_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$output"
+fi
+
+[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
+cmake --build "$build" -j2 --target Halvo >/dev/null
+exe=${HALVO_EXE:-$build/app/Halvo.exe}
+[ -f "$exe" ] || { echo "screenshot: no $exe" >&2; exit 1; }
+
+export WINEPREFIX="$build/wineprefix-screenshot"
+"$root/scripts/wine-run" cmd /c exit >/dev/null 2>&1 # creates the prefix on first use
+
+work=$(mktemp -d)
+winexe="Z:${exe//\//\\}"
+"$root/scripts/wine-run" explorer /desktop=halvo,1024x768 "$winexe" >/dev/null 2>&1 &
+pid=$!
+cleanup() {
+  kill "$pid" 2>/dev/null || true
+  # The prefix is this script's alone, so its server can go.
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The first start in a fresh prefix creates it, which takes a while.
+geometry=
+for _ in $(seq 1200); do
+  if info=$(xwininfo -name "$title" 2>/dev/null) && grep -q 'Map State: IsViewable' <<<"$info"; then
+    geometry=$(awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+                    /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d", w, h, x, y }' <<<"$info")
+    break
+  fi
+  kill -0 "$pid" 2>/dev/null || { echo "screenshot: Halvo.exe ended without showing its dialog" >&2; exit 1; }
+  sleep 0.1
+done
+[ -n "$geometry" ] || { echo "screenshot: no \"$title\" window appeared" >&2; exit 1; }
+
+# Shown is not yet painted: take pictures until two in a row agree.
+previous=
+for i in $(seq 50); do
+  import -window root -crop "$geometry" +repage "$work/$i.png"
+  sum=$(convert "$work/$i.png" rgb:- | sha256sum)
+  if [ "$sum" = "$previous" ]; then
+    mkdir -p "$(dirname "$output")"
+    # Strip time stamps so that an unchanged dialog gives an unchanged file.
+    convert "$work/$i.png" -strip "$output"
+    echo "screenshot: $output ($geometry)"
+    exit 0
+  fi
+  previous=$sum
+  sleep 0.2
+done
+echo "screenshot: the dialog kept changing" >&2
+exit 1
