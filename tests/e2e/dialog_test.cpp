@@ -1,0 +1,205 @@
+// The dialog as it opens, and every way of closing it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace halvo::e2e {
+namespace {
+
+struct ControlRow {
+    int id;
+    const wchar_t* className;
+    const wchar_t* caption;  // nullptr: not checked (a list's edit text)
+};
+
+// The 29 controls in template order, which is also the tab order.
+const ControlRow kControls[] = {
+    {IDOK, L"Button", L"閉じる"},
+    {-1, L"Static", L"日付時間設定:"},
+    {kIdYear, L"ComboBox", nullptr},
+    {-1, L"Static", L"年:"},
+    {-1, L"Static", L"月:"},
+    {kIdMonth, L"ComboBox", nullptr},
+    {-1, L"Static", L"日:"},
+    {kIdDay, L"ComboBox", nullptr},
+    {-1, L"Static", L"時:"},
+    {kIdHour, L"ComboBox", nullptr},
+    {-1, L"Static", L"分:"},
+    {-1, L"Static", L"秒:"},
+    {kIdMinute, L"ComboBox", nullptr},
+    {kIdSecond, L"ComboBox", nullptr},
+    {-1, L"Static", L"イメージフリップ:"},
+    {kIdImageFlip, L"ComboBox", nullptr},
+    {-1, L"Static", L"録画時間:"},
+    {kIdRecordLength, L"ComboBox", nullptr},
+    {-1, L"Static", L"分"},
+    {kIdApply, L"Button", L"完了"},
+    {kIdSyncClock, L"Button", L"自動的にPCの時間に合わせる"},
+    {-1, L"Static", L"タイムラプス:"},
+    {-1, L"Static", L"USB装置:"},
+    {-1, L"Static", L"録画音声:"},
+    {kIdTimelapse, L"ComboBox", nullptr},
+    {kIdRecordAudio, L"ComboBox", nullptr},
+    {kIdUsbMode, L"ComboBox", nullptr},
+    {-1, L"Static", L"タイムスタンプ:"},
+    {kIdTimestamp, L"ComboBox", nullptr},
+};
+
+std::vector<std::wstring> Numbers(int first, int last) {
+    std::vector<std::wstring> out;
+    for (int i = first; i <= last; ++i) out.push_back(std::to_wstring(i));
+    return out;
+}
+
+struct ListRow {
+    int id;
+    std::vector<std::wstring> entries;
+    int initial;
+};
+
+const std::vector<ListRow>& Lists() {
+    static const std::vector<ListRow> lists = {
+        {kIdYear, Numbers(2021, 2050), 0},
+        {kIdMonth, Numbers(1, 12), 0},
+        {kIdDay, Numbers(1, 31), 0},
+        {kIdHour, Numbers(0, 23), 0},
+        {kIdMinute, Numbers(0, 59), 0},
+        {kIdSecond, Numbers(0, 59), 0},
+        {kIdImageFlip, {L"いいえ", L"はい"}, 0},
+        {kIdRecordLength, {L"1", L"2", L"3", L"5"}, 1},
+        // Unsorted: "10秒" stays third.
+        {kIdTimelapse, {L"2秒", L"5秒", L"10秒", L"オフ"}, 3},
+        {kIdRecordAudio, {L"オフ", L"オン"}, 1},
+        {kIdUsbMode, {L"マスストレージ", L"録画装置"}, 0},
+        {kIdTimestamp, {L"オフ", L"オン"}, 1},
+    };
+    return lists;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    TempDir dir_;
+    HalvoProcess app_{Program::Halvo, dir_.Path()};
+};
+
+TEST_F(DialogTest, ShowsItsControlsInTemplateOrder) {
+    ASSERT_TRUE(app_.Started());
+    EXPECT_EQ(WindowText(app_.Dialog()), L"Mesk (JPN)");
+
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(app_.Dialog(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        children.push_back(c);
+    ASSERT_EQ(children.size(), std::size(kControls));
+
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const HWND c = children[i];
+        const ControlRow& want = kControls[i];
+        SCOPED_TRACE("control #" + std::to_string(i + 1));
+        EXPECT_EQ(GetDlgCtrlID(c), want.id);
+        EXPECT_EQ(ClassName(c), want.className);
+        if (want.caption != nullptr) {
+            EXPECT_EQ(WindowText(c), want.caption);
+        }
+        const auto style = static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE));
+        EXPECT_TRUE(style & WS_VISIBLE);
+        if (std::wstring(want.className) == L"ComboBox") {
+            // Editable drop-downs, so a user can type into every list.
+            EXPECT_EQ(style & 0x3u, static_cast<DWORD>(CBS_DROPDOWN));
+            EXPECT_FALSE(style & CBS_SORT);
+            EXPECT_TRUE(style & WS_TABSTOP);
+            EXPECT_NE(FindWindowExW(c, nullptr, L"Edit", nullptr), nullptr);
+        }
+        if (std::wstring(want.className) == L"Button") {
+            EXPECT_TRUE(style & WS_TABSTOP);
+        }
+    }
+}
+
+TEST_F(DialogTest, OpensCentredWithoutMinimiseOrMaximiseBox) {
+    ASSERT_TRUE(app_.Started());
+    const HWND dlg = app_.Dialog();
+    const auto style = static_cast<DWORD>(GetWindowLongW(dlg, GWL_STYLE));
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(static_cast<DWORD>(GetWindowLongW(dlg, GWL_EXSTYLE)) & WS_EX_APPWINDOW);
+
+    // The template asks for position 0, 0, which means the middle of the screen.
+    RECT window{};
+    ASSERT_TRUE(GetWindowRect(dlg, &window));
+    const HMONITOR monitor = MonitorFromWindow(dlg, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoW(monitor, &info));
+    const RECT& work = info.rcWork;
+    EXPECT_NEAR((window.left + window.right) / 2, (work.left + work.right) / 2, 2);
+    EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 2);
+
+}
+
+TEST_F(DialogTest, ListsHoldTheirEntriesAndInitialSelections) {
+    ASSERT_TRUE(app_.Started());
+    for (const ListRow& list : Lists()) {
+        SCOPED_TRACE("list " + std::to_string(list.id));
+        EXPECT_EQ(app_.Items(list.id), list.entries);
+        EXPECT_EQ(app_.Selection(list.id), list.initial);
+    }
+}
+
+TEST_F(DialogTest, CloseButtonHasTheFocusAndIsTheDefault) {
+    ASSERT_TRUE(app_.Started());
+    const HWND close = app_.Control(IDOK);
+    ASSERT_NE(close, nullptr);
+    const LRESULT def = SendMessageW(app_.Dialog(), DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(def), DC_HASDEFID);
+    EXPECT_EQ(LOWORD(def), IDOK);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(close, GWL_STYLE)) & BS_TYPEMASK,
+              static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ(app_.Focus(), close);
+}
+
+enum class CloseBy { CloseButton, Enter, Escape, TitleBar };
+
+struct CloseCase {
+    const char* name;
+    CloseBy how;
+};
+
+class CloseTest : public ::testing::TestWithParam<CloseCase> {};
+
+// Straight after start, each way of closing ends the program and writes nothing.
+TEST_P(CloseTest, EndsTheProgramWithoutWriting) {
+    TempDir dir;
+    HalvoProcess app(Program::Halvo, dir.Path());
+    ASSERT_TRUE(app.Started());
+    switch (GetParam().how) {
+        case CloseBy::CloseButton:
+            EXPECT_TRUE(app.Click(IDOK).empty()) << "closing must not show a message";
+            break;
+        case CloseBy::Enter:
+            app.PressKey(VK_RETURN);
+            break;
+        case CloseBy::Escape:
+            app.PressKey(VK_ESCAPE);
+            break;
+        case CloseBy::TitleBar:
+            app.CloseFromTitleBar();
+            break;
+    }
+    EXPECT_TRUE(app.WaitForExit(15000)) << "the program is still running";
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPaths, CloseTest,
+                         ::testing::Values(CloseCase{"CloseButton", CloseBy::CloseButton},
+                                           CloseCase{"Enter", CloseBy::Enter},
+                                           CloseCase{"Escape", CloseBy::Escape},
+                                           CloseCase{"TitleBar", CloseBy::TitleBar}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace halvo::e2e
