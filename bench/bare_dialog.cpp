@@ -2,9 +2,6 @@
 // DialogBoxParamW. No lists are filled and no icons set, so anything Halvo.exe
 // takes beyond this is the cost of its own start-up code.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 namespace {

@@ -10,12 +10,6 @@
 // where index is the program's position among the PROGRAM arguments, from 0.
 // Exits non-zero if any launch fails to show its window or to end.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <cstddef>

@@ -4,12 +4,6 @@
 // through its windows only. Every wait polls a condition with a deadline, so a
 // hung or crashed program fails the test instead of hanging it.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <array>
