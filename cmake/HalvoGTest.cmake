@@ -27,3 +27,15 @@ function(halvo_add_gtest target)
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# A GoogleTest program that opens real windows, run inside the test process:
+# it needs an X display and shares the end-to-end suite's Wine prefix, whose
+# windows close without waiting for a window manager.
+function(halvo_add_gui_gtest target)
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES
+      LABELS gui
+      FIXTURES_REQUIRED halvo_e2e_prefix
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/tests/e2e/wineprefix"
+      TIMEOUT 120)
+endfunction()
