@@ -9,6 +9,8 @@ namespace halvo::platform {
 class CComboBox {
 public:
     explicit CComboBox(WindowHandle window = nullptr) : window_(window) {}
+    CComboBox(const CComboBox&) = delete;
+    CComboBox& operator=(const CComboBox&) = delete;
 
     WindowHandle GetSafeHwnd() const { return window_; }
 
