@@ -3,10 +3,12 @@
 # visible, against a bare DialogBoxParamW program with the same template, plus
 # the stripped size of Halvo.exe and the DLLs it imports.
 #
-#   bench/startup.sh [BUILD_DIR] [RUNS]     (defaults: build/mingw, 30)
+#   bench/startup.sh [BUILD_DIR] [RUNS]     (defaults: see below, 30)
 #
-# BUILD_DIR is a build tree of the mingw preset; the programs are (re)built
-# there first. All launches happen in one Xvfb display and one Wine prefix
+# BUILD_DIR is a build tree of the mingw or mingw64 preset; the programs are
+# (re)built there first. By default it is the build this machine runs at full
+# speed: build/mingw (the shipped i686 programs) where 32-bit programs run,
+# build/mingw64 (x86_64) where they don't; the first line says which. All launches happen in one Xvfb display and one Wine prefix
 # (BUILD_DIR/wineprefix), alternating between the two programs, after warm-up
 # launches that bring up the wineserver and Wine's desktop. Exits 1 when a
 # budget is exceeded. HALVO_BENCH_SAMPLES=FILE keeps the raw samples.
@@ -14,7 +16,9 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${1:-$root/build/mingw}")
+. "$root/scripts/lib/i386.sh"
+preset=$(windows_preset)
+build=$(realpath -m "${1:-$root/build/$preset}")
 runs=${2:-30}
 warmup=${HALVO_BENCH_WARMUP:-3}
 size_budget=$((400 * 1024))
@@ -25,8 +29,10 @@ if [ -z "${HALVO_BENCH_UNDER_XVFB:-}" ]; then
   HALVO_BENCH_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$runs"
 fi
 
-[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
+[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset "$preset" -B "$build" >/dev/null)
 cmake --build "$build" -j2 --target Halvo bare_dialog wait_visible >/dev/null
+arch=$(sed -n 's/^HALVO_MINGW_ARCH:[A-Z]*=//p' "$build/CMakeCache.txt")
+echo "startup: the ${arch:-i686} build in $build (32-bit programs on this machine: $(i386_support))"
 # shellcheck source=/dev/null
 . "$build/bench/programs.sh"
 
@@ -40,7 +46,7 @@ launched=ok
 "$root/scripts/wine-run" "$wait_exe" --runs "$runs" --warmup "$warmup" --title 'Mesk (JPN)' \
   "$(winpath "$halvo_exe")" "$(winpath "$bare_exe")" | tr -d '\r' >"$samples" || launched=
 # Let Wine's desktop process end while its display is still there.
-wineserver -w
+"$root/scripts/wine-run" --wait
 [ -n "$launched" ] || { echo "startup: a launch failed, see above" >&2; exit 1; }
 
 [ -z "${HALVO_BENCH_SAMPLES:-}" ] || cp "$samples" "$HALVO_BENCH_SAMPLES"
@@ -62,9 +68,9 @@ paired=$(awk '$1 == "sample" { t[$2, ++n[$2]] = $3 }
 
 stripped=$(mktemp)
 trap 'rm -f "$samples" "$stripped"' EXIT
-i686-w64-mingw32-strip -o "$stripped" "$halvo_exe"
+"${arch:-i686}-w64-mingw32-strip" -o "$stripped" "$halvo_exe"
 size=$(stat -c %s "$stripped")
-dlls=$(i686-w64-mingw32-objdump -p "$halvo_exe" | awk '/DLL Name:/ { print $3 }' | sort -f | tr '\n' ' ')
+dlls=$("${arch:-i686}-w64-mingw32-objdump" -p "$halvo_exe" | awk '/DLL Name:/ { print $3 }' | sort -f | tr '\n' ' ')
 # Anything but a DLL that comes with Windows would have to ship beside the
 # program (libstdc++-6.dll, libgcc_s_*.dll, libwinpthread-1.dll, ...).
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|shlwapi|ole32|oleaut32|uxtheme|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'

@@ -2,17 +2,19 @@
 # Takes the README's screenshot: Halvo.exe's dialog under Wine on a virtual
 # X display, cropped to the dialog window.
 #
-#   scripts/screenshot.sh [BUILD_DIR] [OUTPUT]   (defaults: build/mingw, docs/screenshot.png)
+#   scripts/screenshot.sh [BUILD_DIR] [OUTPUT]   (defaults: build/mingw or build/mingw64, docs/screenshot.png)
 #
-# BUILD_DIR is a build tree of the mingw preset; Halvo.exe is (re)built there
-# first. It runs in a Wine prefix of its own, BUILD_DIR/wineprefix-screenshot
+# BUILD_DIR is a build tree of the mingw or mingw64 preset (by default the one
+# this machine runs at full speed); Halvo.exe is (re)built there first. It runs in a Wine prefix of its own, BUILD_DIR/wineprefix-screenshot
 # (set up by scripts/wine-run with the Japanese font links), inside a Wine
 # virtual desktop, so that Wine draws the window frame and caption as Windows
 # would; no window manager is needed.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${1:-$root/build/mingw}")
+. "$root/scripts/lib/i386.sh"
+preset=$(windows_preset)
+build=$(realpath -m "${1:-$root/build/$preset}")
 output=$(realpath -m "${2:-$root/docs/screenshot.png}")
 title='Mesk (JPN)'
 
@@ -21,13 +23,13 @@ if [ -z "${HALVO_SHOT_UNDER_XVFB:-}" ]; then
   HALVO_SHOT_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$output"
 fi
 
-[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
+[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset "$preset" -B "$build" >/dev/null)
 cmake --build "$build" -j2 --target Halvo >/dev/null
 exe=${HALVO_EXE:-$build/app/Halvo.exe}
 [ -f "$exe" ] || { echo "screenshot: no $exe" >&2; exit 1; }
 
 export WINEPREFIX="$build/wineprefix-screenshot"
-"$root/scripts/wine-run" cmd /c exit >/dev/null 2>&1 # creates the prefix on first use
+"$root/scripts/wine-run" --init
 
 work=$(mktemp -d)
 winexe="Z:${exe//\//\\}"
@@ -36,7 +38,7 @@ pid=$!
 cleanup() {
   kill "$pid" 2>/dev/null || true
   # The prefix is this script's alone, so its server can go.
-  wineserver -k 2>/dev/null || true
+  "$root/scripts/wine-run" --kill
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -17,9 +17,21 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+// HALVO_E2E_TIME_SCALE stretches every wait, for programs run under an
+// emulator (qemu-user takes over a minute to start a 32-bit Wine program).
+int TimeScale() {
+    static const int scale = [] {
+        wchar_t text[16] = {};
+        const DWORD n = GetEnvironmentVariableW(L"HALVO_E2E_TIME_SCALE", text, 16);
+        const long value = n > 0 && n < 16 ? std::wcstol(text, nullptr, 10) : 1;
+        return value >= 1 && value <= 1000 ? static_cast<int>(value) : 1;
+    }();
+    return scale;
+}
+
 // Generous: the first start of Wine in a fresh prefix is slow on a busy machine.
-constexpr auto kStartTimeout = std::chrono::seconds(60);
-constexpr auto kStepTimeout = std::chrono::seconds(15);
+const auto kStartTimeout = std::chrono::seconds(60) * TimeScale();
+const auto kStepTimeout = std::chrono::seconds(15) * TimeScale();
 constexpr DWORD kPollMs = 5;
 
 const char* ExecutablePath(Program program) {
@@ -203,7 +215,8 @@ bool HalvoProcess::Running() const {
 }
 
 bool HalvoProcess::WaitForExit(DWORD timeoutMs) {
-    return process_.Get() != nullptr && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return process_.Get() != nullptr &&
+           WaitForSingleObject(process_.Get(), timeoutMs * static_cast<DWORD>(TimeScale())) == WAIT_OBJECT_0;
 }
 
 HWND HalvoProcess::FindMessageBox() const {

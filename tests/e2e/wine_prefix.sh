@@ -31,7 +31,7 @@ case "$action" in
       rm -f "$keeper"
     fi
     # Ends the prefix's server and whatever a failed test left running in it.
-    if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+    "$wine_run" --kill
     ;;
   *)
     echo "usage: $0 setup|cleanup WINE_RUN PREFIX" >&2

@@ -1,0 +1,128 @@
+#!/usr/bin/python3
+"""Static checks of the shipped 32-bit Windows programs, read as files.
+
+Runs natively on any machine, whether or not it can start 32-bit programs:
+the machine type, subsystem and imports of Halvo.exe and halvo-set.exe, and
+the resources Halvo.exe is made of.
+
+    check_programs.py BUILD_DIR      (a build tree of the mingw preset)
+"""
+import os
+import re
+import struct
+import sys
+import unittest
+
+import pefile
+
+BUILD = None
+
+MACHINE_I386 = 0x014C
+SUBSYSTEM_GUI, SUBSYSTEM_CONSOLE = 2, 3
+RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_MANIFEST, RT_DLGINIT = 3, 5, 14, 24, 240
+LANG_JAPANESE = 0x0411
+SYSTEM_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "advapi32.dll",
+    "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll", "msvcrt.dll", "ucrtbase.dll",
+}
+
+
+def load(name):
+    path = os.path.join(BUILD, name)
+    if not os.path.isfile(path):
+        raise AssertionError(f"{path} is not built")
+    return pefile.PE(path)
+
+
+def resources(pe):
+    """Maps (type, id, language) to the resource's bytes."""
+    found = {}
+    for rtype in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for rid in rtype.directory.entries:
+            for lang in rid.directory.entries:
+                d = lang.data.struct
+                found[(rtype.id, rid.id, lang.id)] = pe.get_data(d.OffsetToData, d.Size)
+    return found
+
+
+def list_data_entries(data):
+    """The (control id, text) records of a list-data resource, up to its end record."""
+    entries, at = [], 0
+    while at + 2 <= len(data):
+        (control,) = struct.unpack_from("<H", data, at)
+        if control == 0:
+            break
+        message, length = struct.unpack_from("<HI", data, at + 2)
+        text = data[at + 8:at + 8 + length].split(b"\0")[0].decode("ascii")
+        entries.append((control, message, text))
+        at += 8 + length
+    return entries
+
+
+class Program:
+    def assert_shape(self, pe, subsystem):
+        self.assertEqual(pe.FILE_HEADER.Machine, MACHINE_I386, "not a 32-bit x86 program")
+        self.assertEqual(pe.OPTIONAL_HEADER.Subsystem, subsystem)
+        imported = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
+        self.assertTrue(imported, "imports nothing at all")
+        self.assertLessEqual(imported, SYSTEM_DLLS, f"imports DLLs that Windows does not have: {imported - SYSTEM_DLLS}")
+
+
+class HalvoExe(Program, unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.pe = load("app/Halvo.exe")
+        cls.res = resources(cls.pe)
+
+    def test_is_a_32_bit_gui_program_importing_only_system_dlls(self):
+        self.assert_shape(self.pe, SUBSYSTEM_GUI)
+
+    def test_dialog_template_in_japanese(self):
+        template = self.res.get((RT_DIALOG, 102, LANG_JAPANESE))
+        self.assertIsNotNone(template, "no dialog 102 in language 1041")
+        # An extended template: version 1, signature 0xFFFF, then 29 controls.
+        self.assertEqual(struct.unpack_from("<HH", template, 0), (1, 0xFFFF))
+        self.assertEqual(struct.unpack_from("<H", template, 16)[0], 29)
+
+    def test_list_data_fills_the_six_date_and_time_lists(self):
+        data = self.res.get((RT_DLGINIT, 102, LANG_JAPANESE))
+        self.assertIsNotNone(data, "no list data 102 in language 1041")
+        entries = list_data_entries(data)
+        counts = {}
+        for control, _, _ in entries:
+            counts[control] = counts.get(control, 0) + 1
+        self.assertEqual(counts, {1000: 30, 1001: 12, 1002: 31, 1003: 24, 1004: 60, 1005: 60})
+        self.assertEqual(entries[0][2], "2021")
+        self.assertEqual(entries[29][2], "2050")
+
+    def test_icon_group_128_has_nine_images(self):
+        groups = [v for (t, i, _), v in self.res.items() if t == RT_GROUP_ICON and i == 128]
+        self.assertEqual(len(groups), 1, "icon group 128")
+        reserved, kind, count = struct.unpack_from("<HHH", groups[0], 0)
+        self.assertEqual((reserved, kind, count), (0, 1, 9))
+        sizes = set()
+        for n in range(count):
+            width, _, _, _, _, bits, _, image = struct.unpack_from("<BBBBHHIH", groups[0], 6 + 14 * n)
+            sizes.add((width or 256, bits))
+            self.assertTrue(any(t == RT_ICON and i == image for t, i, _ in self.res), f"icon image {image}")
+        self.assertEqual(sizes, {(s, b) for s in (48, 32, 16) for b in (4, 8, 24)})
+
+    def test_manifest_asks_for_the_x86_common_controls(self):
+        manifests = [v for (t, i, _), v in self.res.items() if t == RT_MANIFEST and i == 1]
+        self.assertEqual(len(manifests), 1)
+        identity = re.search(r'<assemblyIdentity[^>]*Common-Controls[^>]*>', manifests[0].decode("utf-8"))
+        self.assertIsNotNone(identity, "no dependency on the common controls")
+        self.assertIn('version="6.0.0.0"', identity.group(0))
+        self.assertIn('processorArchitecture="x86"', identity.group(0))
+
+
+class HalvoSetExe(Program, unittest.TestCase):
+    def test_is_a_32_bit_console_program_importing_only_system_dlls(self):
+        self.assert_shape(load("cli/halvo-set.exe"), SUBSYSTEM_CONSOLE)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    BUILD = sys.argv.pop(1)
+    unittest.main(verbosity=2)
