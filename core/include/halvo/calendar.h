@@ -12,8 +12,8 @@ inline constexpr std::int32_t kFirstYear = 2021;
 /// The last year the device takes.
 inline constexpr std::int32_t kLastYear = 2050;
 
-/// The first and last value one of the six date and time fields may take.
-struct ClockRange {
+/// The first and last value a field may take.
+struct ValueRange {
     std::int32_t first;
     std::int32_t last;
 
@@ -23,12 +23,12 @@ struct ClockRange {
     constexpr std::int32_t PositionOf(std::int32_t value) const { return Holds(value) ? value - first : -1; }
 };
 
-inline constexpr ClockRange kYearRange{kFirstYear, kLastYear};
-inline constexpr ClockRange kMonthRange{1, 12};
-inline constexpr ClockRange kDayRange{1, 31};
-inline constexpr ClockRange kHourRange{0, 23};
-inline constexpr ClockRange kMinuteRange{0, 59};
-inline constexpr ClockRange kSecondRange{0, 59};
+inline constexpr ValueRange kYearRange{kFirstYear, kLastYear};
+inline constexpr ValueRange kMonthRange{1, 12};
+inline constexpr ValueRange kDayRange{1, 31};
+inline constexpr ValueRange kHourRange{0, 23};
+inline constexpr ValueRange kMinuteRange{0, 59};
+inline constexpr ValueRange kSecondRange{0, 59};
 
 /// The days month 1 … 12 has under the device's rule (29 for February in every year, no leap years); 0 for any other month.
 constexpr std::int32_t DaysInMonth(std::int32_t month) {
