@@ -5,14 +5,14 @@
 #   - halvo-set.exe writes the file for the initial settings to standard output;
 #   - Halvo.exe opens, "完了" writes set.txt, and the dialog closes (driven by
 #     the end-to-end suite's own test, from a second process).
-# Both files are compared with the golden file beside this script.
+# Both files are compared with tests/golden/set-initial.txt.
 #
 #   tests/shipped/emulated_launch.sh BUILD_DIR      (a build tree of the mingw preset)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(realpath "$1")
-golden=$here/set-initial.txt
+golden=$root/tests/golden/set-initial.txt
 . "$root/scripts/lib/i386.sh"
 
 support=$(i386_support)
