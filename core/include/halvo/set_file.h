@@ -7,14 +7,15 @@
 #include <string>
 
 #include "halvo/device_settings.h"
+#include "halvo/set_file_layout.h"
 
 namespace halvo {
 
 /// Size of the record in memory, with bare line feeds.
-inline constexpr std::size_t kSetRecordSize = 270;
+inline constexpr std::size_t kSetRecordSize = RecordSizeOf(kSetFileLines);
 
 /// Size of set.txt on disk, where each of the twelve line feeds is preceded by a carriage return.
-inline constexpr std::size_t kSetFileSize = 282;
+inline constexpr std::size_t kSetFileSize = kSetRecordSize + kSetFileLines.size() - 1;
 
 /// The name the device looks for.
 inline constexpr char kSetFileName[] = "set.txt";
