@@ -1,6 +1,5 @@
 // The page's C interface over the core. Every list, value, check and byte
-// comes from the core: the lists are the positions ConvertSelection accepts,
-// so this file holds no year, range or layout of its own.
+// comes from the core, so this file holds no year, range or layout of its own.
 
 #include <emscripten/emscripten.h>
 
@@ -9,86 +8,68 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <span>
 
+#include "halvo/calendar.h"
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
+#include "halvo/set_file_layout.h"
 #include "halvo/set_file_reader.h"
 
 namespace halvo {
 namespace {
 
-// One of the twelve lists: its position in the selection and the device value(s) it sets.
+// One of the twelve lists: its position in the selection, its length and the device value(s) it sets.
 struct ListField {
     std::int32_t SettingsSelection::*position;
+    std::int32_t size;
     std::int32_t DeviceSettings::*value;
     std::int32_t DeviceSettings::*second_value;  // time-lapse sets a switch and an interval
 };
 
+constexpr std::int32_t SizeOf(ValueRange range) { return range.last - range.first + 1; }
+
 constexpr std::array<ListField, 12> kLists{{
-    {&SettingsSelection::year, &DeviceSettings::year, nullptr},
-    {&SettingsSelection::month, &DeviceSettings::month, nullptr},
-    {&SettingsSelection::day, &DeviceSettings::day, nullptr},
-    {&SettingsSelection::hour, &DeviceSettings::hour, nullptr},
-    {&SettingsSelection::minute, &DeviceSettings::minute, nullptr},
-    {&SettingsSelection::second, &DeviceSettings::second, nullptr},
-    {&SettingsSelection::imageFlip, &DeviceSettings::imageFlip, nullptr},
-    {&SettingsSelection::recordLength, &DeviceSettings::recordMinutes, nullptr},
-    {&SettingsSelection::timelapse, &DeviceSettings::timelapseOn, &DeviceSettings::timelapseInterval},
-    {&SettingsSelection::recordAudio, &DeviceSettings::recordAudio, nullptr},
-    {&SettingsSelection::usbMode, &DeviceSettings::usbMode, nullptr},
-    {&SettingsSelection::timestamp, &DeviceSettings::timestamp, nullptr},
+    {&SettingsSelection::year, SizeOf(kYearRange), &DeviceSettings::year, nullptr},
+    {&SettingsSelection::month, SizeOf(kMonthRange), &DeviceSettings::month, nullptr},
+    {&SettingsSelection::day, SizeOf(kDayRange), &DeviceSettings::day, nullptr},
+    {&SettingsSelection::hour, SizeOf(kHourRange), &DeviceSettings::hour, nullptr},
+    {&SettingsSelection::minute, SizeOf(kMinuteRange), &DeviceSettings::minute, nullptr},
+    {&SettingsSelection::second, SizeOf(kSecondRange), &DeviceSettings::second, nullptr},
+    {&SettingsSelection::imageFlip, SizeOf(kOffOn), &DeviceSettings::imageFlip, nullptr},
+    {&SettingsSelection::recordLength, static_cast<std::int32_t>(std::size(kRecordMinutes)),
+     &DeviceSettings::recordMinutes, nullptr},
+    {&SettingsSelection::timelapse, kTimelapseIntervals + 1, &DeviceSettings::timelapseOn,
+     &DeviceSettings::timelapseInterval},  // the intervals, then "off"
+    {&SettingsSelection::recordAudio, SizeOf(kOffOn), &DeviceSettings::recordAudio, nullptr},
+    {&SettingsSelection::usbMode, SizeOf(kOffOn), &DeviceSettings::usbMode, nullptr},
+    {&SettingsSelection::timestamp, SizeOf(kOffOn), &DeviceSettings::timestamp, nullptr},
 }};
 constexpr std::size_t kDateTimeLists = 6;
 
-// What one entry of a list gives, with every other list at its initial position.
-struct Entry {
-    DeviceSettings settings;
-    bool accepted = false;
-};
-
-Entry EntryAt(const ListField& list, std::int32_t position) {
+// The device values of one entry, with every other list at its initial position.
+DeviceSettings EntryAt(const ListField& list, std::int32_t position) {
     SettingsSelection selection = kInitialSelection;
     selection.*list.position = position;
-    const Conversion conversion = ConvertSelection(selection);
-    return {conversion.settings, conversion.faults.empty()};
+    return ConvertSelection(selection).settings;
 }
 
-bool SameValue(const ListField& list, const DeviceSettings& a, const DeviceSettings& b) {
-    if (a.*list.value != b.*list.value) return false;
-    return list.second_value == nullptr || a.*list.second_value == b.*list.second_value;
-}
-
-// A list's entries are the leading positions that the core accepts and that
-// give a value no earlier position gave (past the end, the length and the
-// time-lapse lists fall back to an earlier entry's value).
-std::int32_t ListSize(const ListField& list) {
-    std::int32_t size = 0;
-    for (;; ++size) {
-        const Entry entry = EntryAt(list, size);
-        if (!entry.accepted) return size;
-        for (std::int32_t earlier = 0; earlier < size; ++earlier) {
-            if (SameValue(list, EntryAt(list, earlier).settings, entry.settings)) return size;
-        }
-    }
-}
-
-// The position whose entry gives the list's value in `settings`, or -1 where no entry does.
+// The entry whose conversion gives the list's value in `settings`, or -1 where none does.
 std::int32_t PositionOf(const ListField& list, const DeviceSettings& settings) {
-    const std::int32_t size = ListSize(list);
-    for (std::int32_t position = 0; position < size; ++position) {
-        if (SameValue(list, EntryAt(list, position).settings, settings)) return position;
+    for (std::int32_t position = 0; position < list.size; ++position) {
+        const DeviceSettings entry = EntryAt(list, position);
+        if (entry.*list.value == settings.*list.value &&
+            (list.second_value == nullptr || entry.*list.second_value == settings.*list.second_value))
+            return position;
     }
     return -1;
 }
 
 // A clock reading (year, month, day, hour, minute, second) as positions of the six date and time lists.
-std::array<std::int32_t, kDateTimeLists> ClockPositions(std::span<const std::int32_t, kDateTimeLists> clock) {
-    DeviceSettings settings;
-    for (std::size_t i = 0; i < kDateTimeLists; ++i) settings.*kLists[i].value = clock[i];
-    std::array<std::int32_t, kDateTimeLists> positions{};
-    for (std::size_t i = 0; i < kDateTimeLists; ++i) positions[i] = PositionOf(kLists[i], settings);
-    return positions;
+std::array<std::int32_t, kDateTimeLists> ClockPositions(const LocalClock& clock) {
+    const DatePositions p = PositionsFromClock(clock);
+    return {p.year, p.month, p.day, p.hour, p.minute, p.second};
 }
 
 SettingsSelection ToSelection(const std::int32_t* positions) {
@@ -111,14 +92,14 @@ EMSCRIPTEN_KEEPALIVE int halvo_list_count() { return static_cast<int>(kLists.siz
 
 /// Number of entries in a list, or 0 for an unknown list.
 EMSCRIPTEN_KEEPALIVE int halvo_list_size(int list) {
-    return ValidList(list) ? ListSize(kLists[static_cast<std::size_t>(list)]) : 0;
+    return ValidList(list) ? kLists[static_cast<std::size_t>(list)].size : 0;
 }
 
 /// The device value an entry stands for (the number a date or time list shows, the minutes of a length).
 EMSCRIPTEN_KEEPALIVE int halvo_list_value(int list, int position) {
     if (!ValidList(list)) return 0;
     const ListField& field = kLists[static_cast<std::size_t>(list)];
-    return EntryAt(field, position).settings.*field.value;
+    return EntryAt(field, position).*field.value;
 }
 
 /// The initial position of a list, as the dialog opens.
@@ -167,8 +148,7 @@ EMSCRIPTEN_KEEPALIVE const char* halvo_fault_name(int fault) {
 
 /// Positions of the six date and time lists for a clock reading; -1 for a value outside its list.
 EMSCRIPTEN_KEEPALIVE void halvo_clock_positions(const std::int32_t* clock, std::int32_t* positions) {
-    const std::array<std::int32_t, kDateTimeLists> out =
-        ClockPositions(std::span<const std::int32_t, kDateTimeLists>(clock, kDateTimeLists));
+    const auto out = ClockPositions({clock[0], clock[1], clock[2], clock[3], clock[4], clock[5]});
     std::copy(out.begin(), out.end(), positions);
 }
 
@@ -178,7 +158,10 @@ EMSCRIPTEN_KEEPALIVE int halvo_read(const std::uint8_t* bytes, std::size_t size,
                                     std::uint32_t* where, char* message, std::size_t capacity) {
     const SetFileReading reading = ParseSetFile(std::span<const std::uint8_t>(bytes, size));
     if (reading.settings) {
-        for (std::size_t i = 0; i < kLists.size(); ++i) positions[i] = PositionOf(kLists[i], *reading.settings);
+        const DeviceSettings& s = *reading.settings;
+        const auto date = ClockPositions({s.year, s.month, s.day, s.hour, s.minute, s.second});
+        std::copy(date.begin(), date.end(), positions);
+        for (std::size_t i = kDateTimeLists; i < kLists.size(); ++i) positions[i] = PositionOf(kLists[i], s);
         return -1;
     }
     const SetFileProblem& problem = *reading.problem;

@@ -3,8 +3,6 @@
 import { chromium } from 'playwright-core';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
-import fs from 'node:fs';
-import os from 'node:os';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 
@@ -12,47 +10,36 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const pagePath = process.env.HALVO_PAGE ?? path.resolve(here, '../../build/web/halvo.html');
 export const pageUrl = pathToFileURL(pagePath).href;
 
-/// Starts Chromium with a fresh profile; close() ends it and removes the profile.
-export async function launch() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'halvo-chromium-'));
-  const args = [
-    '--disable-background-networking',
-    '--disable-component-update',
-    '--no-first-run',
-    '--disable-sync',
-  ];
+/// Starts Chromium (Playwright gives it a fresh profile of its own).
+export function launch() {
+  const args = ['--disable-background-networking', '--disable-component-update', '--no-first-run', '--disable-sync'];
   if (process.getuid?.() === 0) args.push('--no-sandbox');
-  const context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.HALVO_CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    args,
-    acceptDownloads: true,
-    offline: true,
-    locale: 'en-GB',
-    timezoneId: 'Europe/Berlin',
-  });
-  // Whatever the page asks for beyond its own file is refused and remembered.
+  return chromium.launch({ executablePath: process.env.HALVO_CHROMIUM ?? '/usr/bin/chromium', headless: true, args });
+}
+
+/// A new offline context; whatever a page asks for beyond its own file is refused and listed in `outside`.
+export async function offlineContext(browser, options = {}) {
+  const context = await browser.newContext({ offline: true, locale: 'en-GB', timezoneId: 'Europe/Berlin', ...options });
+  context.setDefaultTimeout(5000);
   const outside = [];
   await context.route('**/*', (route) => {
     const url = route.request().url();
-    if (url === pageUrl || url.startsWith(pageUrl + '?')) return route.continue();
+    if (url.split('?')[0] === pageUrl) return route.continue();
     outside.push(url);
     return route.abort('blockedbyclient');
   });
-  return {
-    context,
-    outside,
-    async close() {
-      await context.close();
-      fs.rmSync(profile, { recursive: true, force: true });
-    },
-  };
+  context.outside = outside;
+  return context;
 }
 
-/// Opens the page (with an optional query) in a new tab and waits until the core has started.
-export async function openPage(context, { query = '', viewport } = {}) {
+/// Opens the page (with an optional query) and waits until the core has started.
+export async function openPage(context, query = '') {
   const page = await context.newPage();
-  if (viewport) await page.setViewportSize(viewport);
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  // A blocked request shows up here too (as a refused load or a content-policy violation).
+  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
+  page.errors = errors;
   await page.goto(pageUrl + query);
   await page.waitForSelector('body[data-ready="true"]');
   return page;
