@@ -41,7 +41,7 @@
       DateTime: () => '日付時間設定に選ばれていない項目があります。保存していません。',
       Option: () => '設定に選ばれていない項目があります。保存していません。',
       read: (p) => p.name + ' を読み込みました。すべての項目をファイルの設定に合わせました。',
-      notSetFile: (p) => p.name + ' はカメラが読める set.txt ではありません：' + TEXT.ja.problems[p.kind] + '（' + p.offset + 'バイト目、' + p.line + '行目）— ' + p.message + '。何も変更していません。',
+      notSetFile: (p) => p.name + ' はカメラが読める set.txt ではありません：' + TEXT.ja.problems[p.kind] + '（オフセット ' + p.offset + '、' + p.line + '行目 — ' + p.message + '）。何も変更していません。',
       unreadable: (p) => p.name + ' を読めませんでした。何も変更していません。',
       problems: {
         ByteOrderMark: 'ファイルの先頭にBOMがあります',

@@ -151,15 +151,21 @@ test('opening a sound set.txt sets all twelve lists', async () => {
 });
 
 test('a damaged file shows the reader\'s problem with offset and line and changes nothing', async () => {
-  await withPage({}, async (page) => {
-    const before = await entries(page);
-    const lfOnly = INITIAL_FILE.filter((b) => b !== 0x0d);
-    await page.getByLabel('Open set.txt').setInputFiles({ name: 'copied.txt', mimeType: 'text/plain', buffer: Buffer.from(lfOnly) });
-    const alert = page.getByRole('alert');
-    await alert.filter({ hasText: 'copied.txt' }).waitFor();
-    assert.match(await alert.textContent(), /LF only.*\(byte offset 9, line 1\)\. Nothing was changed\./);
-    assert.deepEqual(await entries(page), before);
-  });
+  const cases = [
+    { query: '', open: 'Open set.txt', alert: /LF only.*\(byte offset 9, line 1\)\. Nothing was changed\./ },
+    { query: '?lang=ja', open: 'set.txtを開く', alert: /改行がCR LFではありません（オフセット 9、1行目 — .*LF only.*）。何も変更していません。/ },
+  ];
+  for (const c of cases) {
+    await withPage({ query: c.query }, async (page) => {
+      const before = await page.locator('select').evaluateAll((selects) => selects.map((s) => s.selectedIndex));
+      const lfOnly = INITIAL_FILE.filter((b) => b !== 0x0d);
+      await page.getByLabel(c.open).setInputFiles({ name: 'copied.txt', mimeType: 'text/plain', buffer: Buffer.from(lfOnly) });
+      const alert = page.getByRole('alert');
+      await alert.filter({ hasText: 'copied.txt' }).waitFor();
+      assert.match(await alert.textContent(), c.alert);
+      assert.deepEqual(await page.locator('select').evaluateAll((selects) => selects.map((s) => s.selectedIndex)), before);
+    });
+  }
 });
 
 test('a file dropped on the page is read like an opened one', async () => {
