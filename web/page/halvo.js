@@ -20,6 +20,9 @@
       imageFlip: 'イメージフリップ', recordLength: '録画時間', timelapse: 'タイムラプス',
       recordAudio: '録画音声', usbMode: 'USB装置', timestamp: 'タイムスタンプ',
       minutes: '分',
+      minutesOf: (value) => value + '分',
+      pair: (name, value) => name + '：' + value,
+      separator: '、',
       entries: {
         imageFlip: ['いいえ', 'はい'],
         timelapse: ['2秒', '5秒', '10秒', 'オフ'],
@@ -64,6 +67,9 @@
       imageFlip: 'Image flip', recordLength: 'Recording length', timelapse: 'Time-lapse',
       recordAudio: 'Sound', usbMode: 'USB mode', timestamp: 'Time stamp',
       minutes: 'min',
+      minutesOf: (value) => value + ' min',
+      pair: (name, value) => name + ' ' + value,
+      separator: ', ',
       entries: {
         imageFlip: ['No', 'Yes'],
         timelapse: ['2 s', '5 s', '10 s', 'Off'],
@@ -117,18 +123,19 @@
   function pad(value, digits) { return String(value).padStart(digits, '0'); }
 
   // The words of one entry: date and time entries and lengths are the core's numbers, the rest the language's words.
-  function entryText(index, position) {
-    const key = LISTS[index];
-    const words = text().entries[key];
-    return words ? words[position] : String(page.api.lists[index].values[position]);
+  function entryText(words, index, position) {
+    const entries = words.entries[LISTS[index]];
+    return entries ? entries[position] : String(page.api.lists[index].values[position]);
   }
 
   function buildLists() {
     page.api.lists.forEach(function (list, index) {
       const key = LISTS[index];
-      const words = TEXT.en.entries[key];
-      if (words && words.length !== list.values.length) {
-        throw new Error('the page has ' + words.length + ' words for ' + key + ', the core ' + list.values.length + ' entries');
+      for (const language of Object.keys(TEXT)) {
+        const words = TEXT[language].entries[key];
+        if (words && words.length !== list.values.length) {
+          throw new Error('the page has ' + words.length + ' ' + language + ' words for ' + key + ', the core ' + list.values.length + ' entries');
+        }
       }
       const field = document.createElement('div');
       field.className = 'field';
@@ -158,7 +165,12 @@
 
   function showMessages() {
     const words = text();
-    const say = (message) => (words[message.key] || FALLBACK)(message.params || {});
+    // A parameter given as a function is worded afresh in the page's language.
+    const say = (message) => {
+      const params = {};
+      for (const [name, value] of Object.entries(message.params || {})) params[name] = typeof value === 'function' ? value(words) : value;
+      return (words[message.key] || FALLBACK)(params);
+    };
     const status = $('status');
     status.replaceChildren();
     if (page.status) {
@@ -190,7 +202,7 @@
     for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', words[element.dataset.label]);
     for (const button of document.querySelectorAll('[data-lang]')) button.setAttribute('aria-pressed', String(button.dataset.lang === language));
     page.selects.forEach(function (select, index) {
-      for (let position = 0; position < select.options.length; ++position) select.options[position].text = entryText(index, position);
+      for (let position = 0; position < select.options.length; ++position) select.options[position].text = entryText(words, index, position);
     });
     showMessages();
   }
@@ -203,14 +215,18 @@
     return v[0] + '-' + pad(v[1], 2) + '-' + pad(v[2], 2) + ' ' + pad(v[3], 2) + ':' + pad(v[4], 2) + ':' + pad(v[5], 2);
   }
 
+  // What the lists say now, as a function that words it in either language.
   function summary() {
-    const words = text();
-    const options = LISTS.slice(DATE_LISTS).map(function (key, offset) {
-      const index = DATE_LISTS + offset;
-      const value = entryText(index, page.selects[index].selectedIndex);
-      return words[key] + ' ' + value + (key === 'recordLength' ? ' ' + words.minutes : '');
-    });
-    return [selectedWhen()].concat(options).join(', ');
+    const chosen = positions();
+    const when = selectedWhen();
+    return function (words) {
+      const options = LISTS.slice(DATE_LISTS).map(function (key, offset) {
+        const index = DATE_LISTS + offset;
+        const entry = entryText(words, index, chosen[index]);
+        return words.pair(words[key], key === 'recordLength' ? words.minutesOf(entry) : entry);
+      });
+      return [when].concat(options).join(words.separator);
+    };
   }
 
   // Sets the date and time lists from the local clock plus the lead; a value outside its list keeps that list.

@@ -88,6 +88,9 @@ test('saves exactly the golden set.txt and says what it saved', async () => {
     const status = await page.getByRole('status').textContent();
     assert.match(status, /^Saved set\.txt \(2050-12-31 23:59:59, Image flip Yes, Recording length 5 min, Time-lapse 10 s, Sound Off, USB mode Video device, Time stamp Off\)/);
     assert.equal(await page.getByRole('alert').textContent(), '');
+    await page.getByRole('button', { name: '日本語' }).click();
+    assert.match(await page.getByRole('status').textContent(),
+      /^set\.txt を保存しました（2050-12-31 23:59:59、イメージフリップ：はい、録画時間：5分、タイムラプス：10秒、録画音声：オフ、USB装置：録画装置、タイムスタンプ：オフ）。本体をPCと接続し/);
   });
 });
 
