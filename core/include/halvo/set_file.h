@@ -20,10 +20,10 @@ inline constexpr std::size_t kSetFileSize = kSetRecordSize + kSetFileLines.size(
 /// The name the device looks for.
 inline constexpr char kSetFileName[] = "set.txt";
 
-/// The 270-byte image of set.txt before line ends become CR LF.
+/// The image of set.txt before line ends become CR LF.
 using SetRecord = std::array<std::uint8_t, kSetRecordSize>;
 
-/// The 282 bytes of set.txt exactly as they stand on disk.
+/// The bytes of set.txt exactly as they stand on disk.
 using SetFileBytes = std::array<std::uint8_t, kSetFileSize>;
 
 /// Builds the record for settings that passed every check; other values give some record, never undefined behaviour.

@@ -54,8 +54,10 @@ struct SetFileLine {
     const char* refusal;                         ///< why a value is refused, in words; null for "is not first to last"
 };
 
-inline constexpr char kOffOnRefusal[] = "is neither 0 (off) nor 1 (on)";
+/// The values of an off/on line.
 inline constexpr ValueRange kOffOn{0, 1};
+/// Why an off/on line refuses a value.
+inline constexpr char kOffOnRefusal[] = "is neither 0 (off) nor 1 (on)";
 
 /// The lines in file order, which is also the order ConvertSelection checks them in.
 inline constexpr std::array<SetFileLine, 13> kSetFileLines{{
