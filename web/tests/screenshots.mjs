@@ -1,0 +1,29 @@
+// Draws the README's pictures of the page: desktop width in English after a
+// save, phone width in Japanese, both at a fixed clock so they do not change.
+import { fileURLToPath } from 'node:url';
+import path from 'node:path';
+import { launch, offlineContext, openPage } from './browser.mjs';
+
+const docs = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../docs');
+const shots = [
+  { file: 'web-desktop.png', viewport: { width: 1024, height: 860 }, query: '?lang=en', save: 'Save set.txt' },
+  { file: 'web-phone.png', viewport: { width: 360, height: 740 }, query: '?lang=ja' },
+];
+
+const browser = await launch();
+try {
+  for (const shot of shots) {
+    const context = await offlineContext(browser, { viewport: shot.viewport, deviceScaleFactor: 1 });
+    await context.clock.setFixedTime(new Date('2026-06-15T09:41:07+02:00'));
+    const page = await openPage(context, shot.query);
+    if (shot.save) {
+      await page.getByLabel('Recording length').selectOption({ label: '5' });
+      await page.getByLabel('Time-lapse').selectOption({ label: '10 s' });
+      await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: shot.save }).click()]);
+    }
+    await page.screenshot({ path: path.join(docs, shot.file), fullPage: true });
+    await context.close();
+  }
+} finally {
+  await browser.close();
+}
