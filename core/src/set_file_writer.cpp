@@ -377,11 +377,11 @@ File CreateTemporary(const PathBuffer& target, PathBuffer& temporary, Outcome& o
 }
 
 // The fallback where no replace is possible: the existing file, opened with
-// the sharing other programs expect, is overwritten and cut to length.
-std::optional<SettingsFault> WriteInPlace(const PathBuffer& target, const SetFileBytes& bytes,
-                                          SettingsFault unopened) {
+// the sharing other programs expect, is overwritten and cut to length. Only a
+// failure after it opened (a failing card) can leave it part-written.
+std::optional<SettingsFault> WriteInPlace(const PathBuffer& target, const SetFileBytes& bytes) {
     const File f = OpenInPlace(target);
-    if (f == kNoFile) return unopened;
+    if (f == kNoFile) return SettingsFault::FileOpen;
     bool ok = WriteAll(f, bytes.data(), bytes.size());
     ok = ok && EndFileHere(f);
     ok = ok && Flush(f);
@@ -406,7 +406,7 @@ std::optional<SettingsFault> WriteInto(const DeviceSettings& settings, const Pat
     const File f = CreateTemporary(target, temporary, created);
     if (f == kNoFile) {
         if (created == Outcome::Blocked && found == Target::Present) {
-            return WriteInPlace(target, bytes, SettingsFault::FileOpen);
+            return WriteInPlace(target, bytes);
         }
         return SettingsFault::FileOpen;
     }
@@ -425,7 +425,7 @@ std::optional<SettingsFault> WriteInto(const DeviceSettings& settings, const Pat
             return std::nullopt;
         case Outcome::Blocked:
             RemoveTemporary(temporary);
-            if (found == Target::Present) return WriteInPlace(target, bytes, SettingsFault::FileWrite);
+            if (found == Target::Present) return WriteInPlace(target, bytes);
             return SettingsFault::FileWrite;
         default:
             RemoveTemporary(temporary);
