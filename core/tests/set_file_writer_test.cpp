@@ -7,9 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -17,6 +15,7 @@
 #include <vector>
 
 #include "halvo/set_file.h"
+#include "test_files.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -24,10 +23,8 @@
 #endif
 #include <windows.h>
 #else
-#include <csignal>
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -47,15 +44,8 @@ std::vector<std::uint8_t> Expected() {
     return {bytes.begin(), bytes.end()};
 }
 
-std::vector<std::uint8_t> ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteRaw(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
+using test::ReadFile;
+using test::WriteRaw;
 
 std::vector<std::uint8_t> AsBytes(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -310,7 +300,7 @@ extern "C" int fsync(int fd) {
         const std::string link = "/proc/self/fd/" + std::to_string(fd);
         const ssize_t n = ::readlink(link.c_str(), name, sizeof name);
         halvo::g_watch.flushes.emplace_back(std::string(name, n > 0 ? static_cast<std::size_t>(n) : 0),
-                                            halvo::ReadFile(halvo::g_watch.watched));
+                                            halvo::test::ReadFile(halvo::g_watch.watched));
     }
     return static_cast<int>(::syscall(SYS_fsync, fd));
 }
@@ -318,28 +308,7 @@ extern "C" int fsync(int fd) {
 namespace halvo {
 namespace {
 
-// Lowers the soft file-size limit for one scope so that writes fail with
-// EFBIG, which stops root just as it stops anyone else.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previous_handler_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 TEST_F(WriterTest, CleanUpTriesAgainWhenTheTemporaryFileIsBusy) {
     WriteRaw(card_ / "set.txt", "previous");
