@@ -192,12 +192,12 @@ Target Resolve(PathBuffer& target, unsigned long& attributes) {
         attributes = kAttributeArchive;
         return Target::Missing;
     }
-    PathBuffer final;
+    PathBuffer resolved;
     const unsigned long length =
-        GetFinalPathNameByHandleW(probe, final.Room(), static_cast<unsigned long>(kPathRoom), 0);
+        GetFinalPathNameByHandleW(probe, resolved.Room(), static_cast<unsigned long>(kPathRoom), 0);
     CloseHandle(probe);
     // Some file systems cannot name their files; then the path stays as given.
-    if (length > 0 && final.Adopt(length)) target = final;
+    if (length > 0 && resolved.Adopt(length)) target = resolved;
     attributes = GetFileAttributesW(target.Get());
     if (attributes == kInvalidAttributes) return Target::Refused;
     if ((attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0) return Target::Refused;
@@ -266,12 +266,12 @@ Target Resolve(PathBuffer& target, unsigned long& attributes) {
     struct stat status {};
     if (::lstat(target.Get(), &status) != 0) return errno == ENOENT ? Target::Missing : Target::Refused;
     if (S_ISLNK(status.st_mode)) {
-        PathBuffer final;
-        if (::realpath(target.Get(), final.Room()) == nullptr) return Target::Refused;
+        PathBuffer resolved;
+        if (::realpath(target.Get(), resolved.Room()) == nullptr) return Target::Refused;
         std::size_t length = 0;
-        while (final.Get()[length] != '\0') ++length;
-        if (!final.Adopt(length)) return Target::Refused;
-        target = final;
+        while (resolved.Get()[length] != '\0') ++length;
+        if (!resolved.Adopt(length)) return Target::Refused;
+        target = resolved;
         if (::stat(target.Get(), &status) != 0) return Target::Refused;
     }
     if (!S_ISREG(status.st_mode)) return Target::Refused;
