@@ -38,7 +38,7 @@ using NativePath = std::wstring;
 using NativePath = std::string;
 #endif
 
-/// Writes set.txt into the current directory without allocating; see the overload for what happens on failure.
+/// Writes set.txt into the current directory, allocating nothing (the dialog calls it); see the overload below.
 std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings);
 
 /// Writes directory/set.txt (or the file a link of that name points to) through a temporary file and an atomic
