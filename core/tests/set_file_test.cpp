@@ -4,16 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
-#endif
+#include "test_files.h"
 
 namespace halvo {
 namespace {
@@ -58,15 +54,8 @@ const DeviceSettings kInitialSettings{2021, 1, 1, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1};
 std::vector<std::uint8_t> Bytes(const SetFileBytes& b) { return {b.begin(), b.end()}; }
 std::vector<std::uint8_t> Golden() { return {std::begin(kInitialFile), std::end(kInitialFile)}; }
 
-std::vector<std::uint8_t> ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteRaw(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
+using test::ReadFile;
+using test::WriteRaw;
 
 TEST(EncodeSetRecord, InitialSettingsGiveTheGoldenFile) {
     EXPECT_EQ(Bytes(ToDiskBytes(EncodeSetRecord(kInitialSettings))), Golden());
@@ -169,28 +158,7 @@ TEST_F(WriteSetFileTest, MissingDirectoryIsAFileOpenFault) {
 }
 
 #ifndef _WIN32
-// Lowers the soft file-size limit for one scope so that writes fail with
-// EFBIG, which stops root just as it stops anyone else.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previous_handler_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 TEST_F(WriteSetFileTest, FailedWriteKeepsThePreviousFile) {
     const std::string previous = "previous contents";

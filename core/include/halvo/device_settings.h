@@ -57,7 +57,7 @@ enum class SettingsFault : std::uint8_t {
     DateTime,   ///< a date or time field out of range, or a day the month does not have
     Option,     ///< an off/on or no/yes field that is neither 0 nor 1
     FileOpen,   ///< set.txt (or its temporary neighbour) could not be opened for writing
-    FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept
+    FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept but for two rare cases (README)
 };
 
 /// What ConvertSelection gives back: the values, always filled in, and the failed checks in order.

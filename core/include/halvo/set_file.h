@@ -39,10 +39,12 @@ using NativePath = std::wstring;
 using NativePath = std::string;
 #endif
 
-/// Writes set.txt into the current directory; see the overload for what happens on failure.
+/// Writes set.txt into the current directory, allocating nothing (the dialog calls it); see the overload below.
 std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings);
 
-/// Writes directory/set.txt through a temporary file and an atomic replace; on any fault set.txt is as it was before.
+/// Writes directory/set.txt (or the file a link of that name points to) through a temporary file and an atomic
+/// replace, falling back to writing the existing file in place when another program's sharing or the folder's
+/// rights forbid the replace; see the README for what each fault leaves behind.
 std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings, const NativePath& directory);
 
 }  // namespace halvo
