@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "halvo/bounded_list.h"
 
 namespace halvo {
 
@@ -53,10 +55,16 @@ enum class SettingsFault : std::uint8_t {
     FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept
 };
 
+/// How many checks ConvertSelection runs (ten ranges and the days of the month); each fails at most once.
+inline constexpr std::size_t kSettingsChecks = 11;
+
+/// The failed checks of one conversion, in order.
+using SettingsFaults = BoundedList<SettingsFault, kSettingsChecks>;
+
 /// What ConvertSelection gives back: the values, always filled in, and the failed checks in order.
 struct Conversion {
     DeviceSettings settings;
-    std::vector<SettingsFault> faults;
+    SettingsFaults faults;
 };
 
 /// Turns list positions into device values and runs every check, never stopping at the first fault.
