@@ -13,12 +13,10 @@ bool CHalvoApp::InitInstance() {
 
     CWinApp::InitInstance();
 
-    SetRegistryKey(L"Local AppWizard-Generated Applications");
-
     CHalvoDlg dlg;
-    SetMainWindow(&dlg);
-    dlg.DoModal();  // IDOK or IDCANCEL: either way the program ends
-    SetMainWindow(nullptr);
+    // IDOK or IDCANCEL: the user closed it. -1: it never opened, because its
+    // template or list data is missing or damaged.
+    if (dlg.DoModal() == -1) exitCode_ = kExitNoDialog;
 
     return false;
 }

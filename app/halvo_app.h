@@ -14,6 +14,14 @@ public:
     // Runs the settings dialog once, then reports failure so that the process
     // ends without a message loop.
     bool InitInstance() override;
+    // 0 once the dialog has run, kExitNoDialog when it could not be shown at all.
+    int ExitInstance() override { return exitCode_; }
+
+    // The process exit status when the dialog could not be created.
+    static constexpr int kExitNoDialog = 1;
+
+private:
+    int exitCode_ = 0;
 };
 
 }  // namespace halvo

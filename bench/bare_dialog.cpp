@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-namespace {
+#include "resource.h"
 
-constexpr int kSettingsDialog = 102;
+namespace {
 
 INT_PTR CALLBACK BareProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   switch (message) {
@@ -28,6 +28,6 @@ INT_PTR CALLBACK BareProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(kSettingsDialog), nullptr, BareProc, 0);
+  const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS_DIALOG), nullptr, BareProc, 0);
   return result == -1 ? 1 : 0;
 }

@@ -14,7 +14,10 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
+#include "halvo/calendar.h"
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_reader.h"
@@ -30,8 +33,8 @@ namespace fs = std::filesystem;
 
 constexpr char kProgram[] = "halvo-set";
 constexpr std::int32_t kMaxLeadSeconds = 3600;
-// --show refuses to read more than this; set.txt is 282 bytes, and pointing
-// it at a video by mistake should not read gigabytes.
+// --show refuses to read more than this; set.txt is a few hundred bytes, and
+// pointing it at a video by mistake should not read gigabytes.
 constexpr std::size_t kMaxShowBytes = 1 << 20;
 
 struct Choice {
@@ -41,20 +44,46 @@ struct Choice {
 
 // The words of each option, in the order --help and the error messages list
 // them, with the dialog list position each one selects.
-constexpr Choice kFlip[] = {{"on", 1}, {"off", 0}};
+constexpr Choice kOnOff[] = {{"on", 1}, {"off", 0}};
 constexpr Choice kLength[] = {{"1", 0}, {"2", 1}, {"3", 2}, {"5", 3}};
 constexpr Choice kTimelapse[] = {{"off", 3}, {"2", 0}, {"5", 1}, {"10", 2}};
-constexpr Choice kAudio[] = {{"on", 1}, {"off", 0}};
 constexpr Choice kUsb[] = {{"storage", 0}, {"video", 1}};
-constexpr Choice kTimestamp[] = {{"on", 1}, {"off", 0}};
 
-std::string Words(std::span<const Choice> choices) {
+// An option that picks one entry of one of the dialog's lists.
+struct ChoiceOption {
+    const char* name;
+    std::span<const Choice> values;
+    const char* help;  // --help adds the default, taken from the dialog's initial selection
+    std::int32_t SettingsSelection::*field;
+};
+
+// In the order --help lists them and they are checked.
+constexpr ChoiceOption kChoiceOptions[] = {
+    {"--flip", kOnOff, "Image flip", &SettingsSelection::imageFlip},
+    {"--length", kLength, "Length of one recording, in minutes", &SettingsSelection::recordLength},
+    {"--timelapse", kTimelapse, "Time-lapse recording: off, or its interval in seconds\n",
+     &SettingsSelection::timelapse},
+    {"--audio", kOnOff, "Record sound", &SettingsSelection::recordAudio},
+    {"--usb", kUsb, "What the device is over USB: a storage device or a video\ndevice", &SettingsSelection::usbMode},
+    {"--timestamp", kOnOff, "Time stamp in the picture", &SettingsSelection::timestamp},
+};
+constexpr std::size_t kChoiceCount = std::size(kChoiceOptions);
+
+std::string Words(std::span<const Choice> choices, const char* separator) {
     std::string out;
     for (const Choice& c : choices) {
-        if (!out.empty()) out += ", ";
+        if (!out.empty()) out += separator;
         out += c.word;
     }
     return out;
+}
+
+std::string ChoiceHelp(const ChoiceOption& option) {
+    std::string help = option.help;
+    if (!help.ends_with('\n')) help += ' ';
+    for (const Choice& c : option.values)
+        if (c.position == kInitialSelection.*option.field) help += "[default: " + std::string(c.word) + "]";
+    return help;
 }
 
 std::string Pad2(std::int32_t v) {
@@ -72,8 +101,8 @@ std::string TimeText(const DeviceSettings& s) {
 std::string OnOff(std::int32_t v) { return v != 0 ? "on" : "off"; }
 std::string TimelapseText(const DeviceSettings& s) {
     if (s.timelapseOn == 0) return "off";
-    static constexpr const char* kSeconds[] = {"2 s", "5 s", "10 s"};
-    return kSeconds[std::clamp(s.timelapseInterval, 0, 2)];
+    static constexpr const char* kSeconds[kTimelapseIntervals] = {"2 s", "5 s", "10 s"};
+    return kSeconds[std::clamp(s.timelapseInterval, 0, kTimelapseIntervals - 1)];
 }
 std::string UsbText(const DeviceSettings& s) { return s.usbMode != 0 ? "video" : "storage"; }
 
@@ -99,6 +128,19 @@ struct Failure {
 };
 
 Failure Usage(std::string message) { return {kExitUsage, std::move(message)}; }
+
+// The years in words, for the messages that refuse one.
+std::string YearsText() {
+    return "the years are " + std::to_string(kFirstYear) + " to " + std::to_string(kLastYear);
+}
+
+// The earliest and latest date and time the device takes, as typed.
+std::string FirstDate() { return std::to_string(kFirstYear) + "-" + Pad2(kMonthRange.first) + "-" + Pad2(kDayRange.first); }
+std::string LastDate() {
+    return std::to_string(kLastYear) + "-" + Pad2(kMonthRange.last) + "-" + Pad2(DaysInMonth(kMonthRange.last));
+}
+std::string FirstTime() { return Pad2(kHourRange.first) + ":" + Pad2(kMinuteRange.first) + ":" + Pad2(kSecondRange.first); }
+std::string LastTime() { return Pad2(kHourRange.last) + ":" + Pad2(kMinuteRange.last) + ":" + Pad2(kSecondRange.last); }
 
 // A typed value for a message; an empty one would vanish otherwise.
 std::string Typed(const std::string& text) { return text.empty() ? "\"\"" : text; }
@@ -131,17 +173,18 @@ std::optional<Failure> TakeDate(const std::string& text, SettingsSelection& sel)
     const auto parts = ParseGroups<3>(text, '-', {4, 2, 2});
     if (!parts) return Usage("--date: " + Typed(text) + " is not a date in the form YYYY-MM-DD");
     const auto [year, month, day] = *parts;
+    const DatePositions at = PositionsFromClock({year, month, day, 0, 0, 0});
     SettingsSelection probe = kInitialSelection;
-    probe.year = year - 2021;
-    probe.month = month - 1;
-    probe.day = day - 1;
+    probe.year = at.year;
+    probe.month = at.month;
+    probe.day = at.day;
     if (!ConvertSelection(probe).faults.empty()) {
         std::string why;
-        if (year < 2021 || year > 2050) {
-            why = "the years are 2021 to 2050";
-        } else if (month < 1 || month > 12) {
+        if (at.year < 0) {
+            why = YearsText();
+        } else if (at.month < 0) {
             why = "there is no month " + std::to_string(month);
-        } else if (day < 1 || day > 31) {
+        } else if (at.day < 0) {
             why = "there is no day " + std::to_string(day);
         } else {
             why = "day " + std::to_string(day) + " of month " + std::to_string(month);
@@ -158,19 +201,23 @@ std::optional<Failure> TakeTime(const std::string& text, SettingsSelection& sel)
     const auto parts = ParseGroups<3>(text, ':', {2, 2, 2});
     if (!parts) return Usage("--time: " + Typed(text) + " is not a time in the form HH:MM:SS");
     const auto [hour, minute, second] = *parts;
+    const DatePositions at = PositionsFromClock({kFirstYear, kMonthRange.first, kDayRange.first, hour, minute, second});
     SettingsSelection probe = kInitialSelection;
-    probe.hour = hour;
-    probe.minute = minute;
-    probe.second = second;
+    probe.hour = at.hour;
+    probe.minute = at.minute;
+    probe.second = at.second;
     if (!ConvertSelection(probe).faults.empty()) {
-        const char* why = hour > 23     ? "hours are 00 to 23"
-                          : minute > 59 ? "minutes are 00 to 59"
-                                        : "seconds are 00 to 59";
+        const auto range = [](const char* unit, const ValueRange& r) {
+            return std::string(unit) + " are " + Pad2(r.first) + " to " + Pad2(r.last);
+        };
+        const std::string why = at.hour < 0     ? range("hours", kHourRange)
+                                : at.minute < 0 ? range("minutes", kMinuteRange)
+                                                : range("seconds", kSecondRange);
         return Usage("--time: " + text + " is not a time the device accepts (" + why + ")");
     }
-    sel.hour = hour;
-    sel.minute = minute;
-    sel.second = second;
+    sel.hour = probe.hour;
+    sel.minute = probe.minute;
+    sel.second = probe.second;
     return std::nullopt;
 }
 
@@ -193,25 +240,24 @@ std::optional<Failure> TakeChoice(const char* option, const std::string& text, s
             return std::nullopt;
         }
     }
-    return Usage(std::string(option) + ": " + Typed(text) + " is not one of " + Words(choices));
+    return Usage(std::string(option) + ": " + Typed(text) + " is not one of " + Words(choices, ", "));
 }
 
 // Every option of the command line as typed; empty optionals were not given.
 struct Options {
-    std::optional<std::string> date, time, lead, flip, length, timelapse, audio, usb, timestamp, output, show;
+    std::optional<std::string> date, time, lead, output, show;
+    std::array<std::optional<std::string>, kChoiceCount> choices;  // as kChoiceOptions
     bool to_stdout = false;
 };
 
 std::optional<Failure> CheckCombinations(const Options& t) {
     if (t.show) {
-        const std::pair<const char*, bool> writing[] = {
-            {"--date", t.date.has_value()},     {"--time", t.time.has_value()},
-            {"--lead", t.lead.has_value()},     {"--flip", t.flip.has_value()},
-            {"--length", t.length.has_value()}, {"--timelapse", t.timelapse.has_value()},
-            {"--audio", t.audio.has_value()},   {"--usb", t.usb.has_value()},
-            {"--timestamp", t.timestamp.has_value()}, {"--output", t.output.has_value()},
-            {"--stdout", t.to_stdout},
-        };
+        std::vector<std::pair<const char*, bool>> writing = {
+            {"--date", t.date.has_value()}, {"--time", t.time.has_value()}, {"--lead", t.lead.has_value()}};
+        for (std::size_t i = 0; i < kChoiceCount; ++i)
+            writing.emplace_back(kChoiceOptions[i].name, t.choices[i].has_value());
+        writing.emplace_back("--output", t.output.has_value());
+        writing.emplace_back("--stdout", t.to_stdout);
         for (const auto& [name, given] : writing) {
             if (given) return Usage(std::string("--show: only reads a file; it does not go with ") + name);
         }
@@ -239,23 +285,24 @@ std::optional<Failure> CheckOutputFolder(const fs::path& folder) {
 // moved on by the lead time.
 std::optional<Failure> TakeClock(const Options& t, std::int32_t lead, const Clock& clock, SettingsSelection& sel) {
     if (t.date && t.time) return std::nullopt;
-    const LocalDateTime now = clock.to_local(clock.now() + std::chrono::seconds(lead));
+    const LocalClock now = clock.to_local(clock.now() + std::chrono::seconds(lead));
+    const DatePositions at = PositionsFromClock(now);
     SettingsSelection probe = kInitialSelection;
     if (!t.date) {
-        probe.year = now.year - 2021;
-        probe.month = now.month - 1;
-        probe.day = now.day - 1;
+        probe.year = at.year;
+        probe.month = at.month;
+        probe.day = at.day;
     }
     if (!t.time) {
-        probe.hour = now.hour;
-        probe.minute = now.minute;
-        probe.second = now.second;
+        probe.hour = at.hour;
+        probe.minute = at.minute;
+        probe.second = at.second;
     }
     if (!ConvertSelection(probe).faults.empty()) {
         const DeviceSettings reading{now.year, now.month, now.day, now.hour, now.minute, now.second};
         return Usage(std::string("this computer's clock") + (lead > 0 ? " plus --lead" : "") + " reads " +
                      DateText(reading) + " " + TimeText(reading) +
-                     ", which the device does not accept (the years are 2021 to 2050); give --date and --time");
+                     ", which the device does not accept (" + YearsText() + "); give --date and --time");
     }
     if (!t.date) {
         sel.year = probe.year;
@@ -279,18 +326,11 @@ std::optional<Failure> Write(const Options& t, const Clock& clock, Console& cons
         if (auto f = TakeTime(*t.time, sel)) return f;
     if (t.lead)
         if (auto f = TakeLead(*t.lead, lead)) return f;
-    if (t.flip)
-        if (auto f = TakeChoice("--flip", *t.flip, kFlip, sel.imageFlip)) return f;
-    if (t.length)
-        if (auto f = TakeChoice("--length", *t.length, kLength, sel.recordLength)) return f;
-    if (t.timelapse)
-        if (auto f = TakeChoice("--timelapse", *t.timelapse, kTimelapse, sel.timelapse)) return f;
-    if (t.audio)
-        if (auto f = TakeChoice("--audio", *t.audio, kAudio, sel.recordAudio)) return f;
-    if (t.usb)
-        if (auto f = TakeChoice("--usb", *t.usb, kUsb, sel.usbMode)) return f;
-    if (t.timestamp)
-        if (auto f = TakeChoice("--timestamp", *t.timestamp, kTimestamp, sel.timestamp)) return f;
+    for (std::size_t i = 0; i < kChoiceCount; ++i) {
+        const ChoiceOption& option = kChoiceOptions[i];
+        if (t.choices[i])
+            if (auto f = TakeChoice(option.name, *t.choices[i], option.values, sel.*option.field)) return f;
+    }
 
     const fs::path folder = t.output ? fs::path(*t.output) : fs::path(".");
     if (t.output)
@@ -362,7 +402,7 @@ std::optional<Failure> Show(const std::string& given, Console& console) {
     return std::nullopt;
 }
 
-CLI::Option* AddValue(CLI::App& app, const char* name, std::optional<std::string>& target, const char* type,
+CLI::Option* AddValue(CLI::App& app, const char* name, std::optional<std::string>& target, const std::string& type,
                       const std::string& help) {
     return app.add_option_function<std::string>(
                   name, [&target](const std::string& v) { target = v; }, help)
@@ -382,7 +422,7 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
     app.set_version_flag("--version", std::string(kProgram) + " " + HALVO_VERSION, "Show the version and exit");
     app.footer(
         "Each value, and a clock reading, is checked as the settings dialog checks\n"
-        "it (the years are 2021 to 2050); nothing is written when one is refused.\n"
+        "it (" + YearsText() + "); nothing is written when one is refused.\n"
         "\n"
         "Exit status: 0 done; 1 set.txt could not be written, or the file given to\n"
         "--show could not be read or is not sound; 2 a malformed command line or a\n"
@@ -390,24 +430,22 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
 
     Options t;
     AddValue(app, "--date", t.date, "YYYY-MM-DD",
-             "Date, 2021-01-01 to 2050-12-31\n[default: this computer's clock now]");
-    AddValue(app, "--time", t.time, "HH:MM:SS", "Time, 00:00:00 to 23:59:59\n[default: this computer's clock now]");
+             "Date, " + FirstDate() + " to " + LastDate() + "\n[default: this computer's clock now]");
+    AddValue(app, "--time", t.time, "HH:MM:SS",
+             "Time, " + FirstTime() + " to " + LastTime() + "\n[default: this computer's clock now]");
     AddValue(app, "--lead", t.lead, "SECONDS",
              "0 to 3600 seconds added to the clock reading, so that the\n"
              "device can be switched on that much later and still be right;\n"
              "not with --date or --time [default: 0]");
-    AddValue(app, "--flip", t.flip, "on|off", "Image flip [default: off]");
-    AddValue(app, "--length", t.length, "1|2|3|5", "Length of one recording, in minutes [default: 2]");
-    AddValue(app, "--timelapse", t.timelapse, "off|2|5|10",
-             "Time-lapse recording: off, or its interval in seconds\n[default: off]");
-    AddValue(app, "--audio", t.audio, "on|off", "Record sound [default: on]");
-    AddValue(app, "--usb", t.usb, "storage|video",
-             "What the device is over USB: a storage device or a video\ndevice [default: storage]");
-    AddValue(app, "--timestamp", t.timestamp, "on|off", "Time stamp in the picture [default: on]");
+    for (std::size_t i = 0; i < kChoiceCount; ++i) {
+        const ChoiceOption& option = kChoiceOptions[i];
+        AddValue(app, option.name, t.choices[i], Words(option.values, "|"), ChoiceHelp(option));
+    }
     AddValue(app, "-o,--output", t.output, "DIR",
              "Folder to write set.txt into, e.g. the device's card; it\n"
              "must exist already [default: the current folder]");
-    app.add_flag("--stdout", t.to_stdout, "Write the 282 bytes of set.txt to standard output\ninstead of a file");
+    app.add_flag("--stdout", t.to_stdout,
+                 "Write the " + std::to_string(kSetFileSize) + " bytes of set.txt to standard output\ninstead of a file");
     app.add_option_function<std::string>(
            "--show", [&t](const std::string& v) { t.show = v; },
            "Read PATH (a set.txt, or a folder holding one), check it\n"

@@ -7,24 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "halvo/calendar.h"
+
 namespace halvo::cli {
-
-/// A reading of a wall clock, in the local time of the computer.
-struct LocalDateTime {
-    std::int32_t year = 0;    ///< four-digit year
-    std::int32_t month = 0;   ///< 1 … 12
-    std::int32_t day = 0;     ///< 1 … 31
-    std::int32_t hour = 0;    ///< 0 … 23
-    std::int32_t minute = 0;  ///< 0 … 59
-    std::int32_t second = 0;  ///< 0 … 59
-
-    friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
-};
 
 /// Where the time comes from; tests give a fixed instant and a time zone of their own.
 struct Clock {
     std::function<std::chrono::system_clock::time_point()> now;                   ///< the current instant
-    std::function<LocalDateTime(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
+    std::function<LocalClock(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
 };
 
 /// The computer's own clock and time zone.

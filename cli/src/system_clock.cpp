@@ -9,7 +9,7 @@ namespace {
 
 // Converts the instant itself (not "now"), so that a lead time that crosses
 // a daylight-saving change still lands right.
-LocalDateTime ToLocal(std::chrono::system_clock::time_point instant) {
+LocalClock ToLocal(std::chrono::system_clock::time_point instant) {
     const std::time_t t = std::chrono::system_clock::to_time_t(instant);
     std::tm local{};
 #ifdef _WIN32
@@ -18,7 +18,7 @@ LocalDateTime ToLocal(std::chrono::system_clock::time_point instant) {
     if (localtime_r(&t, &local) == nullptr) return {};
 #endif
     // A leap second (tm_sec 60) is shown as :59; the device has no :60.
-    const int second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    const int second = local.tm_sec > kSecondRange.last ? kSecondRange.last : local.tm_sec;
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, second};
 }
 

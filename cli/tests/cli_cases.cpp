@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "halvo/set_file.h"
+#include "golden_set_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -174,10 +174,7 @@ std::string Expand(const std::string& text, const fs::path& dir) {
     return out;
 }
 
-std::vector<std::uint8_t> FileFor(const DeviceSettings& settings) {
-    const SetFileBytes b = ToDiskBytes(EncodeSetRecord(settings));
-    return {b.begin(), b.end()};
-}
+std::vector<std::uint8_t> FileFor(const DeviceSettings& settings) { return golden::GoldenSetFile(settings); }
 
 ScratchFolder::ScratchFolder(const std::string& name) {
     // The process id keeps builds that test at the same time apart.

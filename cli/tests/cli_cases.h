@@ -31,7 +31,7 @@ const std::vector<CliCase>& CliCases();
 // Replaces the placeholders above.
 std::string Expand(const std::string& text, const std::filesystem::path& dir);
 
-// The bytes the writer makes for these settings.
+// The bytes set.txt must hold for these settings, from the golden file.
 std::vector<std::uint8_t> FileFor(const DeviceSettings& settings);
 
 // The file every error case finds in its folder beforehand.

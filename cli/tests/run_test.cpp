@@ -35,7 +35,7 @@ struct FixedClock {
                          const sys_days day = floor<days>(s);
                          const year_month_day ymd(day);
                          const hh_mm_ss<seconds> hms(s - day);
-                         return LocalDateTime{static_cast<int>(ymd.year()),
+                         return LocalClock{static_cast<int>(ymd.year()),
                                               static_cast<std::int32_t>(static_cast<unsigned>(ymd.month())),
                                               static_cast<std::int32_t>(static_cast<unsigned>(ymd.day())),
                                               static_cast<std::int32_t>(hms.hours().count()),

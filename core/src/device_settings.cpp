@@ -1,7 +1,13 @@
 #include "halvo/device_settings.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
+
+#include "halvo/calendar.h"
+#include "halvo/set_file_layout.h"
 
 namespace halvo {
 namespace {
@@ -16,7 +22,11 @@ std::int32_t Offset(std::int32_t position, std::int32_t offset) {
     return static_cast<std::int32_t>(sum);
 }
 
-bool InRange(std::int32_t value, std::int32_t low, std::int32_t high) { return value >= low && value <= high; }
+// Every range check and the days-of-the-month check fail at most once each:
+// the fault list has room for all of them.
+static_assert(std::ranges::count_if(kSetFileLines, [](const SetFileLine& line) { return line.position != nullptr; }) +
+                  1 ==
+              kSettingsChecks);
 
 }  // namespace
 
@@ -27,50 +37,30 @@ Conversion ConvertSelection(const SettingsSelection& selection) {
         if (!ok) out.faults.push_back(fault);
     };
 
-    s.year = Offset(selection.year, 2021);
-    check(InRange(s.year, 2021, 2050), SettingsFault::DateTime);
-    s.month = Offset(selection.month, 1);
-    check(InRange(s.month, 1, 12), SettingsFault::DateTime);
-    s.day = Offset(selection.day, 1);
-    check(InRange(s.day, 1, 31), SettingsFault::DateTime);
-    s.hour = selection.hour;
-    check(InRange(s.hour, 0, 23), SettingsFault::DateTime);
-    s.minute = selection.minute;
-    check(InRange(s.minute, 0, 59), SettingsFault::DateTime);
-    s.second = selection.second;
-    check(InRange(s.second, 0, 59), SettingsFault::DateTime);
-    s.imageFlip = selection.imageFlip;
-    check(InRange(s.imageFlip, 0, 1), SettingsFault::Option);
+    for (const SetFileLine& line : kSetFileLines) {
+        if (line.position == nullptr) continue;
+        s.*line.field = Offset(selection.*line.position, line.limits.first);
+        check(line.limits.Holds(s.*line.field), line.fault);
+    }
 
     // An unknown length falls back to 3 minutes and an unknown time-lapse
     // position to "off"; neither is reported.
-    switch (selection.recordLength) {
-        case 0: s.recordMinutes = 1; break;
-        case 1: s.recordMinutes = 2; break;
-        case 3: s.recordMinutes = 5; break;
-        default: s.recordMinutes = 3; break;
-    }
-    if (InRange(selection.timelapse, 0, 2)) {
-        s.timelapseOn = 1;
-        s.timelapseInterval = selection.timelapse;
-    } else {
-        s.timelapseOn = 0;
-        s.timelapseInterval = 0;
-    }
+    constexpr std::size_t kThreeMinutes = 2;
+    const bool knownLength = selection.recordLength >= 0 && selection.recordLength < std::ssize(kRecordMinutes);
+    s.recordMinutes = kRecordMinutes[knownLength ? static_cast<std::size_t>(selection.recordLength) : kThreeMinutes];
+    const bool timelapseOn = selection.timelapse >= 0 && selection.timelapse < kTimelapseIntervals;
+    s.timelapseOn = timelapseOn ? 1 : 0;
+    s.timelapseInterval = timelapseOn ? selection.timelapse : 0;
 
-    s.recordAudio = selection.recordAudio;
-    check(InRange(s.recordAudio, 0, 1), SettingsFault::Option);
-    s.usbMode = selection.usbMode;
-    check(InRange(s.usbMode, 0, 1), SettingsFault::Option);
-    s.timestamp = selection.timestamp;
-    check(InRange(s.timestamp, 0, 1), SettingsFault::Option);
-
-    // Days the month does not have. There is deliberately no leap-year rule:
-    // the device accepts 29 February in every year.
+    // Days the month does not have, checked after every option and judged as
+    // the device always has: February refuses any day past its 29th (there is
+    // deliberately no leap-year rule), a 30-day month only its 31st; a day
+    // beyond the list is left to the range check.
+    const std::int32_t days = DaysInMonth(s.month);
     if (s.month == 2) {
-        check(s.day <= 29, SettingsFault::DateTime);
-    } else if (s.month == 4 || s.month == 6 || s.month == 9 || s.month == 11) {
-        check(s.day != 31, SettingsFault::DateTime);
+        check(s.day <= days, SettingsFault::DateTime);
+    } else if (days > 0 && days < kDayRange.last) {
+        check(s.day != kDayRange.last, SettingsFault::DateTime);
     }
     return out;
 }

@@ -1,10 +1,12 @@
 #include "halvo/set_file_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "halvo/calendar.h"
 #include "halvo/set_file.h"
-#include "set_file_labels.h"
+#include "halvo/set_file_layout.h"
 
 namespace halvo {
 namespace {
@@ -24,12 +26,6 @@ std::string Describe(std::uint8_t b) {
     return Hex(b);
 }
 
-std::string TwoDigitText(std::int32_t v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", static_cast<int>(v));
-    return text;
-}
-
 // Walks the file in the order the writer produced it, so the first mismatch
 // found is the first problem in the file.
 class Reader {
@@ -39,7 +35,7 @@ public:
     const std::optional<SetFileProblem>& Problem() const { return problem_; }
     std::size_t At() const { return at_; }
 
-    bool Label(const Bytes& label, const char* line_name) {
+    bool Label(std::span<const std::uint8_t> label, const char* line_name) {
         for (std::uint8_t expected : label) {
             if (!Available()) return false;
             if (bytes_[at_] != expected) {
@@ -97,7 +93,8 @@ public:
             if (!Available()) return false;
             if (bytes_[at_] != ' ') {
                 return Fail(SetFileProblemKind::Padding, at_,
-                            Describe(bytes_[at_]) + " where the seven spaces after the last setting belong");
+                            Describe(bytes_[at_]) + " where the " + std::to_string(kTrailingSpaces) +
+                                " spaces after the last setting belong");
             }
             ++at_;
         }
@@ -108,10 +105,12 @@ public:
         if (at_ == bytes_.size()) return true;
         const std::size_t extra = bytes_.size() - at_;
         std::string message = std::to_string(extra) + (extra == 1 ? " byte follows" : " bytes follow") +
-                              " the seven spaces that end set.txt (" + std::to_string(kSetFileSize) +
+                              " the " + std::to_string(kTrailingSpaces) + " spaces that end set.txt (" +
+                              std::to_string(kSetFileSize) +
                               " bytes, no line end after the last line)";
         if (extra >= 2 && bytes_[at_] == '\r' && bytes_[at_ + 1] == '\n') {
-            message = "a line end follows the last line; set.txt ends in seven spaces without one (" +
+            message = "a line end follows the last line; set.txt ends in " +
+                      std::to_string(kTrailingSpaces) + " spaces without one (" +
                       std::to_string(bytes_.size()) + " bytes instead of " + std::to_string(kSetFileSize) + ")";
         }
         return Fail(SetFileProblemKind::Length, at_, message);
@@ -148,107 +147,56 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::
     return true;
 }
 
-// One labelled line with a numeric value: reads label and digits, then lets
-// `check` judge the value (returning an empty string when it is acceptable).
-template <typename Check>
-bool Field(Reader& r, const Bytes& label, const char* line_name, std::size_t digits, std::int32_t& value,
-           Check check) {
-    if (!r.Label(label, line_name)) return false;
-    const std::size_t value_at = r.At();
-    if (!r.Digits(digits, line_name, value)) return false;
-    const std::string fault = check(value);
-    if (!fault.empty()) return r.Fail(SetFileProblemKind::Value, value_at, fault);
-    return true;
+// The width a field is written in, for the messages that mention it.
+std::size_t DigitsOf(std::int32_t DeviceSettings::*field) {
+    for (const SetFileLine& line : kSetFileLines)
+        if (line.field == field) return line.digits;
+    return 1;
 }
 
-std::string OffOn(const char* name, std::int32_t v) {
-    if (v == 0 || v == 1) return {};
-    return std::string(name) + " " + std::to_string(v) + " is neither 0 (off) nor 1 (on)";
+std::string Padded(std::int32_t v, std::size_t digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*d", static_cast<int>(digits), static_cast<int>(v));
+    return text;
 }
 
-// The same limits ConvertSelection applies to the dialog's choices.
+// Why the value read for `line` is refused, given the lines read before it;
+// empty when the device takes it. The same limits ConvertSelection applies to
+// the dialog's choices.
+std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSettings& earlier) {
+    const std::string shown = std::string(line.name) + " " + Padded(v, line.digits);
+    const bool listed = line.field != &DeviceSettings::recordMinutes ||
+                        std::find(kRecordMinutes.begin(), kRecordMinutes.end(), v) != kRecordMinutes.end();
+    if (!line.limits.Holds(v) || !listed) {
+        if (line.refusal != nullptr) return shown + " " + line.refusal;
+        return shown + " is not " + Padded(line.limits.first, line.digits) + " to " +
+               Padded(line.limits.last, line.digits);
+    }
+    // No leap-year rule: 29 February is taken in every year.
+    if (line.field == &DeviceSettings::day && v > DaysInMonth(earlier.month)) {
+        return shown + " of month " + Padded(earlier.month, DigitsOf(&DeviceSettings::month)) + ", which has " +
+               std::to_string(DaysInMonth(earlier.month)) + " days";
+    }
+    // The writers always put 0 here when time-lapse is off, so anything else
+    // did not come from them.
+    if (line.field == &DeviceSettings::timelapseInterval && earlier.timelapseOn == 0 && v != 0) {
+        return shown + " with time-lapse off; it is 0 whenever time-lapse is off";
+    }
+    return {};
+}
+
 bool ReadAll(Reader& r, DeviceSettings& s) {
-    std::int32_t year = 0;
-    if (!Field(r, kLabelYear, "year", 4, year, [](std::int32_t v) -> std::string {
-            if (v >= 2021 && v <= 2050) return {};
-            return "year " + std::to_string(v) + " is outside 2021 to 2050";
-        }))
-        return false;
-    s.year = year;
-    if (!r.LineEnd()) return false;
-
-    if (!Field(r, kLabelMonth, "month", 2, s.month, [](std::int32_t v) -> std::string {
-            if (v >= 1 && v <= 12) return {};
-            return "month " + TwoDigitText(v) + " is not 01 to 12";
-        }))
-        return false;
-    if (!r.LineEnd()) return false;
-
-    const std::int32_t month = s.month;
-    if (!Field(r, kLabelDay, "day", 2, s.day, [month](std::int32_t v) -> std::string {
-            if (v < 1 || v > 31) return "day " + TwoDigitText(v) + " is not 01 to 31";
-            // No leap-year rule: 29 February is taken in every year.
-            if (month == 2 && v > 29) return "day " + TwoDigitText(v) + " of month 02, which has at most 29";
-            if ((month == 4 || month == 6 || month == 9 || month == 11) && v == 31)
-                return "day 31 of month " + TwoDigitText(month) + ", which has 30";
-            return {};
-        }))
-        return false;
-    if (!r.LineEnd()) return false;
-
-    auto clock_field = [&r](const Bytes& label, const char* name, std::int32_t high, std::int32_t& value) {
-        return Field(r, label, name, 2, value, [name, high](std::int32_t v) -> std::string {
-            if (v <= high) return {};
-            return std::string(name) + " " + TwoDigitText(v) + " is not 00 to " + TwoDigitText(high);
-        });
-    };
-    if (!clock_field(kLabelHour, "hour", 23, s.hour) || !r.LineEnd()) return false;
-    if (!clock_field(kLabelMinute, "minute", 59, s.minute) || !r.LineEnd()) return false;
-    if (!clock_field(kLabelSecond, "second", 59, s.second) || !r.LineEnd()) return false;
-
-    if (!Field(r, kLabelFlip, "flip", 1, s.imageFlip, [](std::int32_t v) { return OffOn("flip", v); }) ||
-        !r.LineEnd())
-        return false;
-    if (!Field(r, kLabelLength, "recording length", 1, s.recordMinutes, [](std::int32_t v) -> std::string {
-            if (v == 1 || v == 2 || v == 3 || v == 5) return {};
-            return "recording length " + std::to_string(v) + " is not 1, 2, 3 or 5 (minutes)";
-        }) ||
-        !r.LineEnd())
-        return false;
-    if (!Field(r, kLabelTimelapseOn, "time-lapse switch", 1, s.timelapseOn,
-               [](std::int32_t v) { return OffOn("time-lapse switch", v); }) ||
-        !r.LineEnd())
-        return false;
-    const std::int32_t timelapse_on = s.timelapseOn;
-    if (!Field(r, kLabelTimelapseInterval, "time-lapse interval", 1, s.timelapseInterval,
-               [timelapse_on](std::int32_t v) -> std::string {
-                   if (v > 2) {
-                       return "time-lapse interval " + std::to_string(v) +
-                              " is not 0 (2 s), 1 (5 s) or 2 (10 s)";
-                   }
-                   // The writers always put 0 here when time-lapse is off, so
-                   // anything else did not come from them.
-                   if (timelapse_on == 0 && v != 0) {
-                       return "time-lapse interval " + std::to_string(v) +
-                              " with time-lapse off; it is 0 whenever time-lapse is off";
-                   }
-                   return {};
-               }) ||
-        !r.LineEnd())
-        return false;
-    if (!Field(r, kLabelAudio, "audio", 1, s.recordAudio, [](std::int32_t v) { return OffOn("audio", v); }) ||
-        !r.LineEnd())
-        return false;
-    if (!Field(r, kLabelUsb, "USB mode", 1, s.usbMode, [](std::int32_t v) -> std::string {
-            if (v == 0 || v == 1) return {};
-            return "USB mode " + std::to_string(v) + " is neither 0 (storage) nor 1 (video)";
-        }) ||
-        !r.LineEnd())
-        return false;
-    if (!Field(r, kLabelStamp, "time stamp", 1, s.timestamp,
-               [](std::int32_t v) { return OffOn("time stamp", v); }))
-        return false;
-    return r.Spaces(7) && r.End();
+    for (const SetFileLine& line : kSetFileLines) {
+        if (&line != &kSetFileLines.front() && !r.LineEnd()) return false;
+        if (!r.Label(line.label, line.name)) return false;
+        const std::size_t value_at = r.At();
+        std::int32_t value = 0;
+        if (!r.Digits(line.digits, line.name, value)) return false;
+        const std::string refusal = Refusal(line, value, s);
+        if (!refusal.empty()) return r.Fail(SetFileProblemKind::Value, value_at, refusal);
+        s.*line.field = value;
+    }
+    return r.Spaces(kTrailingSpaces) && r.End();
 }
 
 }  // namespace

@@ -2,13 +2,16 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 
+#include "halvo/calendar.h"
 #include "halvo/device_settings.h"
 #include "halvo/platform/paint_dc.h"
 #include "halvo/platform/system.h"
 #include "halvo/set_file.h"
+#include "resource.h"
 
 namespace halvo {
 namespace {
@@ -17,21 +20,9 @@ constexpr wchar_t kErrorText[] = L"ERROR!";
 constexpr wchar_t kSuccessText[] =
     L"本体をPCと接続し、作成されたset.txtファイルに入れます。PCから取り出して電源を入れると設定完了です。";
 
-// The six date and time lists: entries first … last (the template's list
-// data), so a value's position is value - first.
-struct ClockList {
-    int controlId;
-    int first;
-    int last;
-};
-constexpr std::array<ClockList, 6> kClockLists{{
-    {IDC_YEAR, 2021, 2050},
-    {IDC_MONTH, 1, 12},
-    {IDC_DAY, 1, 31},
-    {IDC_HOUR, 0, 23},
-    {IDC_MINUTE, 0, 59},
-    {IDC_SECOND, 0, 59},
-}};
+// The six date and time lists, in the order of DatePositions' fields; the
+// template's list data fills them with the values PositionsFromClock counts.
+constexpr std::array<int, 6> kClockListIds{IDC_YEAR, IDC_MONTH, IDC_DAY, IDC_HOUR, IDC_MINUTE, IDC_SECOND};
 static_assert(kInitialSelection.year == 0 && kInitialSelection.month == 0 && kInitialSelection.day == 0 &&
                   kInitialSelection.hour == 0 && kInitialSelection.minute == 0 && kInitialSelection.second == 0,
               "the date and time lists start at their first entry");
@@ -58,8 +49,19 @@ constexpr OptionList kOptionLists[] = {
 
 }  // namespace
 
+constinit const platform::MessageRoute<CHalvoDlg> CHalvoDlg::kMessageMap[] = {
+    {platform::kWmPaint, 0, 0, &CHalvoDlg::OnPaint},
+    {platform::kWmQueryDragIcon, 0, 0, &CHalvoDlg::OnQueryDragIcon},
+    {platform::kWmCommand, platform::kBnClicked, platform::kIdOk, &CHalvoDlg::Close},
+    {platform::kWmCommand, platform::kBnClicked, platform::kIdCancel, &CHalvoDlg::Close},
+    {platform::kWmCommand, platform::kBnClicked, IDC_APPLY, &CHalvoDlg::ApplySettings},
+    {platform::kWmCommand, platform::kBnClicked, IDC_SYNC_CLOCK, &CHalvoDlg::SyncClock},
+};
+
 CHalvoDlg::CHalvoDlg(platform::WindowHandle parent)
     : CDialog(IDD_SETTINGS_DIALOG, parent), icon_(platform::LoadAppIcon(IDR_APP_ICON)) {}
+
+bool CHalvoDlg::OnMessage(const platform::Message& message) { return Route(kMessageMap, message); }
 
 bool CHalvoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -67,7 +69,7 @@ bool CHalvoDlg::OnInitDialog() {
     SetIcon(icon_, true);
     SetIcon(icon_, false);
 
-    for (const ClockList& list : kClockLists) List(list.controlId).SetCurSel(0);
+    for (const int controlId : kClockListIds) List(controlId).SetCurSel(0);
 
     for (const OptionList& list : kOptionLists) {
         const platform::CComboBox combo = List(list.controlId);
@@ -132,14 +134,14 @@ void CHalvoDlg::ApplySettings() {
 
 void CHalvoDlg::SyncClock() {
     const platform::LocalTime now = platform::ReadLocalTime();
-    const std::array<int, kClockLists.size()> values{now.year, now.month, now.day, now.hour, now.minute, now.second};
-    for (std::size_t i = 0; i < kClockLists.size(); ++i) {
-        const ClockList& list = kClockLists[i];
-        if (values[i] < list.first || values[i] > list.last) {
+    const DatePositions p = PositionsFromClock({now.year, now.month, now.day, now.hour, now.minute, now.second});
+    const std::array<std::int32_t, kClockListIds.size()> positions{p.year, p.month, p.day, p.hour, p.minute, p.second};
+    for (std::size_t i = 0; i < kClockListIds.size(); ++i) {
+        if (positions[i] < 0) {
             ShowError();  // that list keeps its selection
             continue;
         }
-        List(list.controlId).SetCurSel(values[i] - list.first);
+        List(kClockListIds[i]).SetCurSel(positions[i]);
     }
 }
 

@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "resource.h"
+
 namespace halvo {
 namespace {
 

@@ -3,7 +3,9 @@
 #include <optional>
 #include <span>
 
-#include "halvo/platform/rules.h"
+#include "halvo/platform/centring.h"
+#include "halvo/platform/dialog_template.h"
+#include "halvo/platform/list_data.h"
 #include "halvo/platform/win_app.h"
 #include "win32.h"
 

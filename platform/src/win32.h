@@ -8,7 +8,7 @@
 
 #include <type_traits>
 
-#include "halvo/platform/rules.h"
+#include "halvo/platform/centring.h"
 #include "halvo/platform/types.h"
 
 namespace halvo::platform::win32_checks {

@@ -1,6 +1,6 @@
 #include "halvo/platform/win_app.h"
 
-#include "halvo/platform/rules.h"
+#include "halvo/platform/app_name.h"
 #include "win32.h"
 
 namespace halvo::platform {

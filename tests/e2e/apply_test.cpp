@@ -31,21 +31,21 @@ TEST(Apply, InitialSelectionsWriteTheFileAndTheDialogStaysOpen) {
     ASSERT_TRUE(app.Started());
     const auto expected = ExpectedFile({2021, 1, 1, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1});
 
-    ExpectOnly(app.Click(kIdApply), 1, kSuccessText);
+    ExpectOnly(app.Click(IDC_APPLY), 1, kSuccessText);
     EXPECT_EQ(dir.Read("set.txt"), expected);
     ASSERT_TRUE(app.Running());
 
     // A second apply replaces whatever the file holds by then, longer or not.
     dir.Write("set.txt", std::vector<std::uint8_t>(1000, 'x'));
-    ExpectOnly(app.Click(kIdApply), 1, kSuccessText);
+    ExpectOnly(app.Click(IDC_APPLY), 1, kSuccessText);
     EXPECT_EQ(dir.Read("set.txt"), expected);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
     ASSERT_TRUE(app.Running());
 
     // Changed choices in the same run take the file's place in turn.
-    ASSERT_TRUE(app.Select(kIdYear, 29));
-    ASSERT_TRUE(app.Select(kIdRecordLength, 3));
-    ExpectOnly(app.Click(kIdApply), 1, kSuccessText);
+    ASSERT_TRUE(app.Select(IDC_YEAR, 29));
+    ASSERT_TRUE(app.Select(IDC_RECORD_LENGTH, 3));
+    ExpectOnly(app.Click(IDC_APPLY), 1, kSuccessText);
     EXPECT_EQ(dir.Read("set.txt"), ExpectedFile({2050, 1, 1, 0, 0, 0, 0, 5, 0, 0, 1, 0, 1}));
 
     EXPECT_TRUE(app.Click(IDOK).empty());
@@ -58,7 +58,7 @@ TEST(Apply, NothingIsRememberedForTheNextRun) {
         HalvoProcess first(Program::Halvo, dir.Path());
         ASSERT_TRUE(first.Started());
         first.SelectAll({29, 11, 30, 23, 59, 59, 1, 3, 2, 0, 1, 0});
-        ExpectOnly(first.Click(kIdApply), 1, kSuccessText);
+        ExpectOnly(first.Click(IDC_APPLY), 1, kSuccessText);
         EXPECT_TRUE(first.Click(IDOK).empty());
         ASSERT_TRUE(first.WaitForExit(15000));
     }
@@ -82,7 +82,7 @@ TEST_P(ApplyWritesTest, WritesExactlyTheSelectedValues) {
     ASSERT_TRUE(app.Started());
     app.SelectAll(GetParam().selection);
 
-    ExpectOnly(app.Click(kIdApply), 1, kSuccessText);
+    ExpectOnly(app.Click(IDC_APPLY), 1, kSuccessText);
     EXPECT_EQ(dir.Read("set.txt"), ExpectedFile(GetParam().written));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
     EXPECT_TRUE(app.Running());
@@ -125,8 +125,8 @@ void KeepPrevious(const TempDir& dir) { dir.Write("set.txt", kPrevious); }
 
 std::function<void(const HalvoProcess&)> Date(int month, int day) {
     return [month, day](const HalvoProcess& app) {
-        ASSERT_TRUE(app.Select(kIdMonth, month - 1));
-        ASSERT_TRUE(app.Select(kIdDay, day - 1));
+        ASSERT_TRUE(app.Select(IDC_MONTH, month - 1));
+        ASSERT_TRUE(app.Select(IDC_DAY, day - 1));
     };
 }
 
@@ -142,7 +142,7 @@ TEST_P(ApplyFaultTest, ShowsOneErrorPerFaultThenEnds) {
     c.choose(app);
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
 
-    ExpectOnly(app.Click(kIdApply), c.errors, kErrorText);
+    ExpectOnly(app.Click(IDC_APPLY), c.errors, kErrorText);
     EXPECT_TRUE(app.WaitForExit(15000)) << "the program must end after its error messages";
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"}) << "nothing may be left behind";
     EXPECT_EQ(dir.Read("set.txt"), before) << "set.txt must be left as it was";
@@ -164,10 +164,10 @@ INSTANTIATE_TEST_SUITE_P(
         // text matches an entry: one fault for the year, one for the flip.
         FaultCase{"TextTypedIntoYearAndFlip", KeepPrevious,
                   [](const HalvoProcess& app) {
-                      app.Type(kIdYear, L"2030");
-                      app.Type(kIdImageFlip, L"はい");
-                      ASSERT_EQ(app.Selection(kIdYear), -1);
-                      ASSERT_EQ(app.Selection(kIdImageFlip), -1);
+                      app.Type(IDC_YEAR, L"2030");
+                      app.Type(IDC_IMAGE_FLIP, L"はい");
+                      ASSERT_EQ(app.Selection(IDC_YEAR), -1);
+                      ASSERT_EQ(app.Selection(IDC_IMAGE_FLIP), -1);
                   },
                   2},
         // set.txt cannot be created: a directory has its name.
@@ -198,7 +198,7 @@ TEST_P(ClockTest, SetsTheDateAndTimeListsOnly) {
     ASSERT_TRUE(app.Started());
     app.SelectAll(kBeforeClock);
 
-    ExpectOnly(app.Click(kIdSyncClock), c.errors, kErrorText, L"HalvoTestClock");
+    ExpectOnly(app.Click(IDC_SYNC_CLOCK), c.errors, kErrorText, L"HalvoTestClock");
 
     auto expected = AsArray(kBeforeClock);
     std::copy(c.dateTime.begin(), c.dateTime.end(), expected.begin());
@@ -221,8 +221,8 @@ TEST(Clock, TimeTakenFromTheClockIsWhatApplyWrites) {
     TempDir dir;
     HalvoProcess app(Program::HalvoTestClock, dir.Path(), L"2024-03-05 07:08:09");
     ASSERT_TRUE(app.Started());
-    EXPECT_TRUE(app.Click(kIdSyncClock).empty());
-    ExpectOnly(app.Click(kIdApply), 1, kSuccessText, L"HalvoTestClock");
+    EXPECT_TRUE(app.Click(IDC_SYNC_CLOCK).empty());
+    ExpectOnly(app.Click(IDC_APPLY), 1, kSuccessText, L"HalvoTestClock");
     EXPECT_EQ(dir.Read("set.txt"), ExpectedFile({2024, 3, 5, 7, 8, 9, 0, 2, 0, 0, 1, 0, 1}));
 }
 

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "driver.h"
+#include "halvo/calendar.h"
 
 namespace halvo::e2e {
 namespace {
@@ -20,38 +22,39 @@ struct ControlRow {
 const ControlRow kControls[] = {
     {IDOK, L"Button", L"閉じる"},
     {-1, L"Static", L"日付時間設定:"},
-    {kIdYear, L"ComboBox", nullptr},
+    {IDC_YEAR, L"ComboBox", nullptr},
     {-1, L"Static", L"年:"},
     {-1, L"Static", L"月:"},
-    {kIdMonth, L"ComboBox", nullptr},
+    {IDC_MONTH, L"ComboBox", nullptr},
     {-1, L"Static", L"日:"},
-    {kIdDay, L"ComboBox", nullptr},
+    {IDC_DAY, L"ComboBox", nullptr},
     {-1, L"Static", L"時:"},
-    {kIdHour, L"ComboBox", nullptr},
+    {IDC_HOUR, L"ComboBox", nullptr},
     {-1, L"Static", L"分:"},
     {-1, L"Static", L"秒:"},
-    {kIdMinute, L"ComboBox", nullptr},
-    {kIdSecond, L"ComboBox", nullptr},
+    {IDC_MINUTE, L"ComboBox", nullptr},
+    {IDC_SECOND, L"ComboBox", nullptr},
     {-1, L"Static", L"イメージフリップ:"},
-    {kIdImageFlip, L"ComboBox", nullptr},
+    {IDC_IMAGE_FLIP, L"ComboBox", nullptr},
     {-1, L"Static", L"録画時間:"},
-    {kIdRecordLength, L"ComboBox", nullptr},
+    {IDC_RECORD_LENGTH, L"ComboBox", nullptr},
     {-1, L"Static", L"分"},
-    {kIdApply, L"Button", L"完了"},
-    {kIdSyncClock, L"Button", L"自動的にPCの時間に合わせる"},
+    {IDC_APPLY, L"Button", L"完了"},
+    {IDC_SYNC_CLOCK, L"Button", L"自動的にPCの時間に合わせる"},
     {-1, L"Static", L"タイムラプス:"},
     {-1, L"Static", L"USB装置:"},
     {-1, L"Static", L"録画音声:"},
-    {kIdTimelapse, L"ComboBox", nullptr},
-    {kIdRecordAudio, L"ComboBox", nullptr},
-    {kIdUsbMode, L"ComboBox", nullptr},
+    {IDC_TIMELAPSE, L"ComboBox", nullptr},
+    {IDC_RECORD_AUDIO, L"ComboBox", nullptr},
+    {IDC_USB_MODE, L"ComboBox", nullptr},
     {-1, L"Static", L"タイムスタンプ:"},
-    {kIdTimestamp, L"ComboBox", nullptr},
+    {IDC_TIMESTAMP, L"ComboBox", nullptr},
 };
 
-std::vector<std::wstring> Numbers(int first, int last) {
+// A date or time list as the calendar has it: the template's list data must agree.
+std::vector<std::wstring> Numbers(ValueRange range) {
     std::vector<std::wstring> out;
-    for (int i = first; i <= last; ++i) out.push_back(std::to_wstring(i));
+    for (std::int32_t i = range.first; i <= range.last; ++i) out.push_back(std::to_wstring(i));
     return out;
 }
 
@@ -63,19 +66,19 @@ struct ListRow {
 
 const std::vector<ListRow>& Lists() {
     static const std::vector<ListRow> lists = {
-        {kIdYear, Numbers(2021, 2050), 0},
-        {kIdMonth, Numbers(1, 12), 0},
-        {kIdDay, Numbers(1, 31), 0},
-        {kIdHour, Numbers(0, 23), 0},
-        {kIdMinute, Numbers(0, 59), 0},
-        {kIdSecond, Numbers(0, 59), 0},
-        {kIdImageFlip, {L"いいえ", L"はい"}, 0},
-        {kIdRecordLength, {L"1", L"2", L"3", L"5"}, 1},
+        {IDC_YEAR, Numbers(kYearRange), 0},
+        {IDC_MONTH, Numbers(kMonthRange), 0},
+        {IDC_DAY, Numbers(kDayRange), 0},
+        {IDC_HOUR, Numbers(kHourRange), 0},
+        {IDC_MINUTE, Numbers(kMinuteRange), 0},
+        {IDC_SECOND, Numbers(kSecondRange), 0},
+        {IDC_IMAGE_FLIP, {L"いいえ", L"はい"}, 0},
+        {IDC_RECORD_LENGTH, {L"1", L"2", L"3", L"5"}, 1},
         // Unsorted: "10秒" stays third.
-        {kIdTimelapse, {L"2秒", L"5秒", L"10秒", L"オフ"}, 3},
-        {kIdRecordAudio, {L"オフ", L"オン"}, 1},
-        {kIdUsbMode, {L"マスストレージ", L"録画装置"}, 0},
-        {kIdTimestamp, {L"オフ", L"オン"}, 1},
+        {IDC_TIMELAPSE, {L"2秒", L"5秒", L"10秒", L"オフ"}, 3},
+        {IDC_RECORD_AUDIO, {L"オフ", L"オン"}, 1},
+        {IDC_USB_MODE, {L"マスストレージ", L"録画装置"}, 0},
+        {IDC_TIMESTAMP, {L"オフ", L"オン"}, 1},
     };
     return lists;
 }
@@ -191,6 +194,7 @@ TEST_P(CloseTest, EndsTheProgramWithoutWriting) {
             break;
     }
     EXPECT_TRUE(app.WaitForExit(15000)) << "the program is still running";
+    EXPECT_EQ(app.ExitCode(), DWORD{0});
     EXPECT_TRUE(dir.Entries().empty());
 }
 

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "golden_set_file.h"
+
 namespace halvo::e2e {
 namespace {
 
@@ -86,10 +88,7 @@ SettingsSelection FromArray(const std::array<std::int32_t, 12>& a) {
     return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11]};
 }
 
-std::vector<std::uint8_t> ExpectedFile(const DeviceSettings& settings) {
-    const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(settings));
-    return {bytes.begin(), bytes.end()};
-}
+std::vector<std::uint8_t> ExpectedFile(const DeviceSettings& settings) { return golden::GoldenSetFile(settings); }
 
 std::filesystem::path HostPath(std::string_view path) {
     if (!path.empty() && path.front() == '/') {
@@ -170,7 +169,6 @@ HalvoProcess::HalvoProcess(Program program, const fs::path& workDir, const wchar
     process_.Reset(pi.hProcess);
     thread_.Reset(pi.hThread);
     processId_ = pi.dwProcessId;
-    threadId_ = pi.dwThreadId;
 
     const auto deadline = Clock::now() + kStartTimeout;
     while (Clock::now() < deadline) {
@@ -204,6 +202,35 @@ bool HalvoProcess::Running() const {
 
 bool HalvoProcess::WaitForExit(DWORD timeoutMs) {
     return process_.Get() != nullptr && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::optional<DWORD> HalvoProcess::ExitCode() const {
+    DWORD code = 0;
+    if (Running() || process_.Get() == nullptr || !GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
+    return code;
+}
+
+std::optional<DWORD> RunToExit(const fs::path& exe, DWORD timeoutMs) {
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << exe.string() << ": error " << GetLastError();
+        return std::nullopt;
+    }
+    UniqueHandle process;
+    process.Reset(pi.hProcess);
+    UniqueHandle thread;
+    thread.Reset(pi.hThread);
+    if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 255);
+        WaitForSingleObject(process.Get(), timeoutMs);
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.Get(), &code)) return std::nullopt;
+    return code;
 }
 
 HWND HalvoProcess::FindMessageBox() const {

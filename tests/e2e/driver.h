@@ -16,30 +16,14 @@
 
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
+#include "resource.h"
 
 namespace halvo::e2e {
 
-// Control ids of the settings dialog, as the program's resources define them.
-inline constexpr int kIdClose = IDOK;
-inline constexpr int kIdYear = 1000;
-inline constexpr int kIdMonth = 1001;
-inline constexpr int kIdDay = 1002;
-inline constexpr int kIdHour = 1003;
-inline constexpr int kIdMinute = 1004;
-inline constexpr int kIdSecond = 1005;
-inline constexpr int kIdImageFlip = 1006;
-inline constexpr int kIdRecordLength = 1007;
-inline constexpr int kIdApply = 1008;
-inline constexpr int kIdSyncClock = 1009;
-inline constexpr int kIdTimelapse = 1010;
-inline constexpr int kIdRecordAudio = 1011;
-inline constexpr int kIdUsbMode = 1012;
-inline constexpr int kIdTimestamp = 1013;
-
 // The twelve lists in the field order of SettingsSelection.
-inline constexpr std::array<int, 12> kListIds{kIdYear,      kIdMonth,        kIdDay,       kIdHour,
-                                              kIdMinute,    kIdSecond,       kIdImageFlip, kIdRecordLength,
-                                              kIdTimelapse, kIdRecordAudio,  kIdUsbMode,   kIdTimestamp};
+inline constexpr std::array<int, 12> kListIds{IDC_YEAR,       IDC_MONTH,        IDC_DAY,          IDC_HOUR,
+                                              IDC_MINUTE,     IDC_SECOND,       IDC_IMAGE_FLIP,   IDC_RECORD_LENGTH,
+                                              IDC_TIMELAPSE,  IDC_RECORD_AUDIO, IDC_USB_MODE,     IDC_TIMESTAMP};
 
 inline constexpr std::wstring_view kErrorText = L"ERROR!";
 inline constexpr std::wstring_view kSuccessText =
@@ -48,7 +32,7 @@ inline constexpr std::wstring_view kSuccessText =
 std::array<std::int32_t, 12> AsArray(const SettingsSelection& s);
 SettingsSelection FromArray(const std::array<std::int32_t, 12>& a);
 
-// The bytes the device should find for these values.
+// The bytes the device should find for these values, from the golden file rather than the encoder.
 std::vector<std::uint8_t> ExpectedFile(const DeviceSettings& settings);
 
 // A directory of its own for one run of the program, removed afterwards.
@@ -109,9 +93,10 @@ public:
     HWND Dialog() const { return dialog_; }
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
     HANDLE Process() const { return process_.Get(); }
-    DWORD ThreadId() const { return threadId_; }
     bool Running() const;
     bool WaitForExit(DWORD timeoutMs);
+    // The exit status once the program has ended; nothing while it runs.
+    std::optional<DWORD> ExitCode() const;
 
     // Presses a button and answers every message box it raises, in order,
     // with OK, until its handler has returned or the program has ended.
@@ -140,7 +125,6 @@ private:
     UniqueHandle process_;
     UniqueHandle thread_;
     DWORD processId_ = 0;
-    DWORD threadId_ = 0;
     HWND dialog_ = nullptr;
 };
 
@@ -149,5 +133,10 @@ std::wstring ClassName(HWND hwnd);
 
 // Turns a Unix path from the build (what CMake knows) into one the Windows side can open.
 std::filesystem::path HostPath(std::string_view path);
+
+// Runs a program that should end on its own, and gives its exit status, or
+// nothing when it could not start or was still running after timeoutMs (it is
+// ended then).
+std::optional<DWORD> RunToExit(const std::filesystem::path& exe, DWORD timeoutMs);
 
 }  // namespace halvo::e2e

@@ -32,7 +32,7 @@ TEST(FullDisk, ApplyReportsAnErrorAndKeepsThePreviousFile) {
 
     HalvoProcess app(Program::Halvo, dir.Path());
     ASSERT_TRUE(app.Started());
-    const auto boxes = app.Click(kIdApply);
+    const auto boxes = app.Click(IDC_APPLY);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kErrorText);
     EXPECT_EQ(boxes[0].caption, L"Halvo");

@@ -102,7 +102,7 @@ TEST(Robustness, FiveHundredAppliesInARow) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kApplies; ++i) {
         if (i == kWarmUp) baseline = Measure(app.Process());
-        const auto boxes = app.Click(kIdApply);
+        const auto boxes = app.Click(IDC_APPLY);
         ASSERT_EQ(boxes.size(), 1u) << "apply #" << i + 1;
         ASSERT_EQ(boxes[0].text, kSuccessText) << "apply #" << i + 1;
         ASSERT_EQ(dir.Read("set.txt"), expected) << "apply #" << i + 1;

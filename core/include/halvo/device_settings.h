@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -9,7 +10,7 @@ namespace halvo {
 
 /// The selected position of each of the dialog's twelve lists, -1 where a list has no selection.
 struct SettingsSelection {
-    std::int32_t year = -1;          ///< 0 = 2021 … 29 = 2050
+    std::int32_t year = -1;          ///< 0 = kFirstYear … kLastYear - kFirstYear
     std::int32_t month = -1;         ///< 0 = January … 11 = December
     std::int32_t day = -1;           ///< 0 = the 1st … 30 = the 31st
     std::int32_t hour = -1;          ///< 0 … 23
@@ -25,14 +26,20 @@ struct SettingsSelection {
     friend bool operator==(const SettingsSelection&, const SettingsSelection&) = default;
 };
 
-/// The dialog's selections when it opens: 2021-01-01 00:00:00, no flip, 2 min, no time-lapse, sound on, mass storage, time stamp on.
+/// The dialog's selections when it opens: 1 January of kFirstYear, 00:00:00, no flip, 2 min, no time-lapse, sound on, mass storage, time stamp on.
 inline constexpr SettingsSelection kInitialSelection{0, 0, 0, 0, 0, 0, 0, 1, 3, 1, 0, 1};
+
+/// The recording lengths in minutes, by their position in the length list.
+inline constexpr std::array<std::int32_t, 4> kRecordMinutes{1, 2, 3, 5};
+
+/// Positions 0 … kTimelapseIntervals - 1 of the time-lapse list are intervals (2, 5 and 10 s); the next is "off".
+inline constexpr std::int32_t kTimelapseIntervals = 3;
 
 /// The thirteen values the recorder takes from set.txt.
 struct DeviceSettings {
-    std::int32_t year = 0;               ///< 2021 … 2050
+    std::int32_t year = 0;               ///< kFirstYear … kLastYear
     std::int32_t month = 0;              ///< 1 … 12
-    std::int32_t day = 0;                ///< 1 … 31, no more than the month has (29 for February)
+    std::int32_t day = 0;                ///< 1 … DaysInMonth(month)
     std::int32_t hour = 0;               ///< 0 … 23
     std::int32_t minute = 0;             ///< 0 … 59
     std::int32_t second = 0;             ///< 0 … 59

@@ -7,22 +7,23 @@
 #include <string>
 
 #include "halvo/device_settings.h"
+#include "halvo/set_file_layout.h"
 
 namespace halvo {
 
 /// Size of the record in memory, with bare line feeds.
-inline constexpr std::size_t kSetRecordSize = 270;
+inline constexpr std::size_t kSetRecordSize = RecordSizeOf(kSetFileLines);
 
 /// Size of set.txt on disk, where each of the twelve line feeds is preceded by a carriage return.
-inline constexpr std::size_t kSetFileSize = 282;
+inline constexpr std::size_t kSetFileSize = kSetRecordSize + kSetFileLines.size() - 1;
 
 /// The name the device looks for.
 inline constexpr char kSetFileName[] = "set.txt";
 
-/// The 270-byte image of set.txt before line ends become CR LF.
+/// The image of set.txt before line ends become CR LF.
 using SetRecord = std::array<std::uint8_t, kSetRecordSize>;
 
-/// The 282 bytes of set.txt exactly as they stand on disk.
+/// The bytes of set.txt exactly as they stand on disk.
 using SetFileBytes = std::array<std::uint8_t, kSetFileSize>;
 
 /// Builds the record for settings that passed every check; other values give some record, never undefined behaviour.

@@ -5,7 +5,6 @@
 #include "halvo/platform/combo_box.h"
 #include "halvo/platform/dialog.h"
 #include "halvo/platform/types.h"
-#include "resource.h"
 
 namespace halvo {
 
@@ -16,7 +15,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    bool OnMessage(const platform::Message& message) override { return Route(kMessageMap, message); }
+    bool OnMessage(const platform::Message& message) override;
 
 private:
     void OnPaint();
@@ -30,14 +29,8 @@ private:
 
     platform::IconHandle icon_;  // IDR_APP_ICON; the system owns it
 
-    static constexpr platform::MessageRoute<CHalvoDlg> kMessageMap[] = {
-        {platform::kWmPaint, 0, 0, &CHalvoDlg::OnPaint},
-        {platform::kWmQueryDragIcon, 0, 0, &CHalvoDlg::OnQueryDragIcon},
-        {platform::kWmCommand, platform::kBnClicked, platform::kIdOk, &CHalvoDlg::Close},
-        {platform::kWmCommand, platform::kBnClicked, platform::kIdCancel, &CHalvoDlg::Close},
-        {platform::kWmCommand, platform::kBnClicked, IDC_APPLY, &CHalvoDlg::ApplySettings},
-        {platform::kWmCommand, platform::kBnClicked, IDC_SYNC_CLOCK, &CHalvoDlg::SyncClock},
-    };
+    // Defined beside the control ids, which stay out of this header.
+    static const platform::MessageRoute<CHalvoDlg> kMessageMap[];
 };
 
 }  // namespace halvo

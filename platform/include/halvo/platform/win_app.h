@@ -7,8 +7,6 @@
 
 namespace halvo::platform {
 
-class CDialog;
-
 class CWinApp {
 public:
     // appName null: the executable's file name without directory and extension.
@@ -27,14 +25,6 @@ public:
     // The caption of the message boxes.
     const std::wstring& AppName() const { return appName_; }
 
-    // The registry key under which a framework would keep the application's
-    // settings. Only kept here: nothing is read from or written to the registry.
-    void SetRegistryKey(const wchar_t* key) { registryKey_ = key; }
-    const std::wstring& RegistryKey() const { return registryKey_; }
-
-    void SetMainWindow(CDialog* window) { mainWindow_ = window; }
-    CDialog* MainWindow() const { return mainWindow_; }
-
     // The one application object, or null before it is constructed.
     static CWinApp* Current() { return current_; }
 
@@ -46,8 +36,6 @@ private:
     static inline CWinApp* current_ = nullptr;
 
     std::wstring appName_;
-    std::wstring registryKey_;
-    CDialog* mainWindow_ = nullptr;
 };
 
 // The message box caption: the application object's name, or without one the
