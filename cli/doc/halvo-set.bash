@@ -20,11 +20,11 @@ _halvo_set() {
     while IFS= read -r line; do
         # "  -o,--output DIR   Folder ...": optional short name, long name, value.
         [[ $line =~ ^\ \ (-[[:alnum:]],)?(--[[:alnum:]-]+)(\ ([^ ]+))?\ \  ]] || continue
-        local short=${BASH_REMATCH[1]%,} long=${BASH_REMATCH[2]} spec=${BASH_REMATCH[4]}
+        local short=${BASH_REMATCH[1]%,} long=${BASH_REMATCH[2]} form=${BASH_REMATCH[4]}
         options+=("$long")
         [[ -n $short ]] && options+=("$short")
         if [[ -n $prev && ($prev == "$long" || $prev == "$short") ]]; then
-            value=$spec
+            value=$form
         fi
     done <<<"$help"
 
