@@ -6,7 +6,7 @@ if(NOT halvo_copyright)
 endif()
 
 # Adds the resource to target, whose file is <target>.exe; description is
-# what Windows shows as the file's description.
+# what Windows shows as the file's description (Task Manager's name for it).
 function(halvo_version_resource target description)
   set(halvo_file_description "${description}")
   set(halvo_internal_name "${target}")
