@@ -1,5 +1,6 @@
 #include "halvo/device_settings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -20,6 +21,13 @@ std::int32_t Offset(std::int32_t position, std::int32_t offset) {
     if (sum < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(sum);
 }
+
+// Every range check and the days-of-the-month check fail at most once each:
+// the fault list has room for all of them.
+static_assert(std::count_if(kSetFileLines.begin(), kSetFileLines.end(),
+                            [](const SetFileLine& line) { return line.position != nullptr; }) +
+                  1 ==
+              kSettingsChecks);
 
 }  // namespace
 

@@ -110,6 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"AllMin", SettingsSelection{kMin, kMin, kMin, kMin, kMin, kMin, kMin, kMin, kMin, kMin, kMin, kMin},
                   {F::DateTime, F::DateTime, F::DateTime, F::DateTime, F::DateTime, F::DateTime, F::Option,
                    F::Option, F::Option, F::Option}},
+        // As many checks failing at once as can: a day February lacks beside every other range.
+        FaultCase{"FebruaryAndEveryOtherRange",
+                  SettingsSelection{kMin, 1, kMax, kMin, kMin, kMin, kMin, 0, 0, kMin, kMin, kMin},
+                  {F::DateTime, F::DateTime, F::DateTime, F::DateTime, F::DateTime, F::Option, F::Option, F::Option,
+                   F::Option, F::DateTime}},
         // INT32_MAX + 1 must not wrap around into February.
         FaultCase{"MonthMaxDay30", With([](SettingsSelection& s) { s.month = kMax; s.day = 29; }), {F::DateTime}}),
     CaseName);

@@ -122,12 +122,14 @@ bool CDialog::InitDialog() {
 bool CDialog::LoadListData() const {
     const std::span<const std::byte> data = ResourceBytes(templateId_, kListDataResourceType);
     if (data.empty()) return true;  // a template without list data
-    const std::optional<std::vector<ListDataEntry>> entries = ParseListData(data);
+    const std::optional<ListData> entries = ParseListData(data);
     if (!entries) return false;
-    for (const ListDataEntry& entry : *entries) {
+    char text[kListDataMaxText + 1];  // the data's texts need not end in a zero; the copies do
+    for (const ListDataEntry entry : *entries) {
         const HWND list = ::GetDlgItem(window_, entry.controlId);
         if (list == nullptr) return false;
-        if (SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str())) < 0) return false;
+        text[entry.text.copy(text, kListDataMaxText)] = '\0';
+        if (SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)) < 0) return false;
     }
     return true;
 }

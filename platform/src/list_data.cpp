@@ -3,30 +3,40 @@
 #include "little_endian.h"
 
 namespace halvo::platform {
+namespace {
 
-std::optional<std::vector<ListDataEntry>> ParseListData(std::span<const std::byte> data) {
-    using little_endian::DoubleWord;
-    using little_endian::Word;
-    constexpr std::size_t kRecordHeader = 8;  // control id, message, length
-    std::vector<ListDataEntry> entries;
+using little_endian::DoubleWord;
+using little_endian::Word;
+
+constexpr std::size_t kRecordHeader = 8;  // control id, message, length
+
+// The text of the record at `at`, which ParseListData has checked.
+std::string_view TextAt(std::span<const std::byte> records, std::size_t at) {
+    const std::span<const std::byte> bytes = records.subspan(at + kRecordHeader, DoubleWord(records, at + 4));
+    const auto zero = std::ranges::find(bytes, std::byte{0});
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<std::size_t>(zero - bytes.begin())};
+}
+
+}  // namespace
+
+ListDataEntry ListData::Iterator::operator*() const { return {Word(records_, at_), TextAt(records_, at_)}; }
+
+ListData::Iterator& ListData::Iterator::operator++() {
+    at_ += kRecordHeader + DoubleWord(records_, at_ + 4);
+    return *this;
+}
+
+std::optional<ListData> ParseListData(std::span<const std::byte> data) {
     std::size_t at = 0;
     for (;;) {
         if (data.size() - at < 2) return std::nullopt;  // no end record
-        const std::uint16_t controlId = Word(data, at);
-        if (controlId == 0) return entries;
+        if (Word(data, at) == 0) return ListData(data.first(at));
         if (data.size() - at < kRecordHeader) return std::nullopt;
         const std::uint16_t message = Word(data, at + 2);
         const std::uint32_t length = DoubleWord(data, at + 4);
-        at += kRecordHeader;
-        if (message != kListDataAddString || length > data.size() - at) return std::nullopt;
-
-        ListDataEntry entry{controlId, {}};
-        for (const std::byte b : data.subspan(at, length)) {
-            if (b == std::byte{0}) break;
-            entry.text.push_back(static_cast<char>(std::to_integer<unsigned char>(b)));
-        }
-        entries.push_back(std::move(entry));
-        at += length;
+        if (message != kListDataAddString || length > data.size() - at - kRecordHeader) return std::nullopt;
+        if (TextAt(data, at).size() > kListDataMaxText) return std::nullopt;
+        at += kRecordHeader + length;
     }
 }
 

@@ -6,22 +6,18 @@
 namespace halvo::platform {
 namespace {
 
-std::wstring ExecutableBaseName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size() || path.size() >= 32768) {
-            path.resize(length);
-            return BaseNameWithoutExtension(path);
-        }
-        path.resize(path.size() * 2);  // cut short: try a longer buffer
-    }
+AppNameText ExecutableBaseName() {
+    constexpr DWORD kLongestPath = 32768;  // in UTF-16 units, with long paths
+    wchar_t path[kLongestPath];
+    const DWORD length = GetModuleFileNameW(nullptr, path, kLongestPath);
+    if (length == 0 || length == kLongestPath) return {};
+    return AppNameText(BaseNameWithoutExtension({path, length}));
 }
 
 }  // namespace
 
-CWinApp::CWinApp(const wchar_t* appName) : appName_(appName != nullptr ? appName : ExecutableBaseName()) {
+CWinApp::CWinApp(const wchar_t* appName)
+    : appName_(appName != nullptr ? AppNameText(appName) : ExecutableBaseName()) {
     current_ = this;
 }
 
@@ -39,7 +35,7 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-std::wstring ApplicationName() {
+AppNameText ApplicationName() {
     const CWinApp* app = CWinApp::Current();
     return app != nullptr ? app->AppName() : ExecutableBaseName();
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace halvo::platform {
 namespace {
 
@@ -17,6 +19,14 @@ TEST(BaseNameWithoutExtension, OnlyTheLastDotOfTheNameCounts) {
     EXPECT_EQ(BaseNameWithoutExtension(L"C:\\v1.2\\Halvo"), L"Halvo");
     EXPECT_EQ(BaseNameWithoutExtension(L"C:\\dir\\my.tool.exe"), L"my.tool");
     EXPECT_EQ(BaseNameWithoutExtension(L""), L"");
+}
+
+TEST(AppNameText, KeepsAFileNameWholeAndCutsAnythingLonger) {
+    const std::wstring longest(AppNameText::kMaxLength, L'n');
+    EXPECT_EQ(AppNameText(longest).view(), longest);
+    EXPECT_EQ(AppNameText(longest + L"xyz").view(), longest);
+    EXPECT_EQ(AppNameText(L"Halvo").view(), L"Halvo");
+    EXPECT_EQ(AppNameText().view(), L"");
 }
 
 }  // namespace

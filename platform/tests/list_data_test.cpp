@@ -48,10 +48,25 @@ TEST(ParseListData, TextEndsAtItsFirstZero) {
 TEST(ParseListData, KeepsAnsiBytesAsTheyAre) {
     Bytes data;
     data.Word(1006).Word(kListDataAddString).DoubleWord(3).Byte(0x82).Byte(0xA0).Byte(0).Word(0);
-    const auto entries = ParseListData(data.Span());
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 1u);
-    EXPECT_EQ((*entries)[0].text, std::string("\x82\xA0"));
+    EXPECT_EQ(ParseListData(data.Span()), (Entries{{1006, "\x82\xA0"}}));
+}
+
+TEST(ParseListData, TakesTextsUpToTheLoadersBuffer) {
+    const std::string longest(kListDataMaxText, 'x');
+    Bytes fits;
+    fits.Entry(1000, longest.c_str()).Word(0);
+    EXPECT_EQ(ParseListData(fits.Span()), (Entries{{1000, longest}}));
+
+    // What counts is the text before its zero, not the record's length.
+    Bytes padded;
+    padded.Word(1000).Word(kListDataAddString).DoubleWord(kListDataMaxText + 10).Text("12");
+    for (std::size_t i = 3; i < kListDataMaxText + 10; ++i) padded.Byte('y');
+    padded.Word(0);
+    EXPECT_EQ(ParseListData(padded.Span()), (Entries{{1000, "12"}}));
+
+    Bytes over;
+    over.Entry(1000, (longest + "x").c_str()).Word(0);
+    EXPECT_FALSE(ParseListData(over.Span()));
 }
 
 TEST(ParseListData, RefusesDataWithoutEndRecord) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "halvo/bounded_list.h"
 
 namespace halvo {
 
@@ -60,10 +62,16 @@ enum class SettingsFault : std::uint8_t {
     FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept but for two rare cases (README)
 };
 
+/// How many checks ConvertSelection runs (ten ranges and the days of the month); each fails at most once.
+inline constexpr std::size_t kSettingsChecks = 11;
+
+/// The failed checks of one conversion, in order.
+using SettingsFaults = BoundedList<SettingsFault, kSettingsChecks>;
+
 /// What ConvertSelection gives back: the values, always filled in, and the failed checks in order.
 struct Conversion {
     DeviceSettings settings;
-    std::vector<SettingsFault> faults;
+    SettingsFaults faults;
 };
 
 /// Turns list positions into device values and runs every check, never stopping at the first fault.

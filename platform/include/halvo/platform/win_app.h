@@ -3,7 +3,7 @@
 // The application object: one global instance of a class derived from
 // CWinApp, constructed before the entry point (wWinMain, in this library) runs.
 
-#include <string>
+#include "halvo/platform/app_name.h"
 
 namespace halvo::platform {
 
@@ -23,7 +23,7 @@ public:
     virtual int ExitInstance() { return 0; }
 
     // The caption of the message boxes.
-    const std::wstring& AppName() const { return appName_; }
+    const AppNameText& AppName() const { return appName_; }
 
     // The one application object, or null before it is constructed.
     static CWinApp* Current() { return current_; }
@@ -35,11 +35,11 @@ public:
 private:
     static inline CWinApp* current_ = nullptr;
 
-    std::wstring appName_;
+    AppNameText appName_;
 };
 
 // The message box caption: the application object's name, or without one the
 // executable's file name without directory and extension.
-std::wstring ApplicationName();
+AppNameText ApplicationName();
 
 }  // namespace halvo::platform
