@@ -46,8 +46,6 @@ elapsed() { echo "$(($(date +%s) - $1)) s"; }
 
 t=$(date +%s)
 "$wine_run" --init
-# No window manager under Xvfb: windows that Wine does not hand to one close at once.
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 echo "emulated_launch: 32-bit prefix ready in $(elapsed "$t")"
 
 # One process that waits in the prefix keeps Wine's own services up between
