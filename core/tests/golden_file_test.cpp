@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -42,6 +43,15 @@ TEST(GoldenSetFile, PutsEachValueInPlace) {
         SCOPED_TRACE(s.year);
         EXPECT_EQ(golden::GoldenSetFile(s), Encoded(s));
     }
+}
+
+// The launch test of the shipped programs compares with this file on disk;
+// it must be the same bytes as the literal.
+TEST(GoldenFileOnDisk, IsTheInitialFile) {
+    std::ifstream in(HALVO_GOLDEN_DIR "/set-initial.txt", std::ios::binary);
+    ASSERT_TRUE(in.good());
+    const std::vector<std::uint8_t> onDisk{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(onDisk, std::vector<std::uint8_t>(std::begin(golden::kInitialFile), std::end(golden::kInitialFile)));
 }
 
 }  // namespace
