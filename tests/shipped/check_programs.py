@@ -21,10 +21,9 @@ MACHINE_I386 = 0x014C
 SUBSYSTEM_GUI, SUBSYSTEM_CONSOLE = 2, 3
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_MANIFEST, RT_DLGINIT = 3, 5, 14, 24, 240
 LANG_JAPANESE = 0x0411
-SYSTEM_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "advapi32.dll",
-    "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll", "msvcrt.dll", "ucrtbase.dll",
-}
+# The DLLs that come with Windows, as the size benchmark and the release know them.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench", "system-dlls.txt")) as f:
+    SYSTEM_DLLS = {line.strip().lower() for line in f if line.strip() and not line.startswith("#")}
 
 
 def load(name):
