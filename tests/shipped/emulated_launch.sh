@@ -31,9 +31,7 @@ export WINEPREFIX=$build/wineprefix-qemu
 export HALVO_E2E_TIME_SCALE=${HALVO_E2E_TIME_SCALE:-20}
 wine_run=$root/scripts/wine-run
 work=$(mktemp -d)
-keeper=
 finish() {
-  [ -z "$keeper" ] || kill "$keeper" 2>/dev/null || true
   "$wine_run" --kill
   rm -rf "$work"
 }
@@ -44,14 +42,13 @@ verdict() { # name, status
 }
 elapsed() { echo "$(($(date +%s) - $1)) s"; }
 
+# One server for the whole run keeps Wine's own services up from the
+# prefix's creation to the last program, instead of starting them again
+# (emulated, minutes each time) for every program.
+"$wine_run" --persist
 t=$(date +%s)
 "$wine_run" --init
 echo "emulated_launch: 32-bit prefix ready in $(elapsed "$t")"
-
-# One process that waits in the prefix keeps Wine's own services up between
-# the two programs, instead of starting them again (emulated) for each.
-(sleep 3600 </dev/null | "$wine_run" cmd /c 'set /p line=' >/dev/null 2>&1) &
-keeper=$!
 
 t=$(date +%s)
 status=0
