@@ -42,12 +42,13 @@ verdict() { # name, status
 }
 elapsed() { echo "$(($(date +%s) - $1)) s"; }
 
+# One server for the whole run keeps Wine's own services up from the
+# prefix's creation to the last program, instead of starting them again
+# (emulated, minutes each time) for every program.
+"$wine_run" --persist
 t=$(date +%s)
 "$wine_run" --init
 echo "emulated_launch: 32-bit prefix ready in $(elapsed "$t")"
-# One server for both programs keeps Wine's own services up from the first
-# to the last, instead of starting them again (emulated, minutes) for each.
-"$wine_run" --persist
 
 t=$(date +%s)
 status=0
