@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -21,6 +20,7 @@
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_reader.h"
+#include "halvo/settings_lists.h"
 
 #ifndef HALVO_VERSION
 #error "HALVO_VERSION must be defined by the build"
@@ -32,58 +32,43 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kProgram[] = "halvo-set";
-constexpr std::int32_t kMaxLeadSeconds = 3600;
 // --show refuses to read more than this; set.txt is a few hundred bytes, and
 // pointing it at a video by mistake should not read gigabytes.
 constexpr std::size_t kMaxShowBytes = 1 << 20;
 
-struct Choice {
-    std::string_view word;
-    std::int32_t position;  // in the dialog's list
-};
-
-// The words of each option, in the order --help and the error messages list
-// them, with the dialog list position each one selects.
-constexpr Choice kOnOff[] = {{"on", 1}, {"off", 0}};
-constexpr Choice kLength[] = {{"1", 0}, {"2", 1}, {"3", 2}, {"5", 3}};
-constexpr Choice kTimelapse[] = {{"off", 3}, {"2", 0}, {"5", 1}, {"10", 2}};
-constexpr Choice kUsb[] = {{"storage", 0}, {"video", 1}};
-
-// An option that picks one entry of one of the dialog's lists.
+// An option that picks one entry of one of the lists, by halvo-set's word for it.
 struct ChoiceOption {
     const char* name;
-    std::span<const Choice> values;
-    const char* help;  // --help adds the default, taken from the dialog's initial selection
-    std::int32_t SettingsSelection::*field;
+    SettingsListId list;
+    const char* help;  // --help adds the default, the list's initial entry
 };
 
 // In the order --help lists them and they are checked.
 constexpr ChoiceOption kChoiceOptions[] = {
-    {"--flip", kOnOff, "Image flip", &SettingsSelection::imageFlip},
-    {"--length", kLength, "Length of one recording, in minutes", &SettingsSelection::recordLength},
-    {"--timelapse", kTimelapse, "Time-lapse recording: off, or its interval in seconds\n",
-     &SettingsSelection::timelapse},
-    {"--audio", kOnOff, "Record sound", &SettingsSelection::recordAudio},
-    {"--usb", kUsb, "What the device is over USB: a storage device or a video\ndevice", &SettingsSelection::usbMode},
-    {"--timestamp", kOnOff, "Time stamp in the picture", &SettingsSelection::timestamp},
+    {"--flip", SettingsListId::ImageFlip, "Image flip"},
+    {"--length", SettingsListId::RecordLength, "Length of one recording, in minutes"},
+    {"--timelapse", SettingsListId::Timelapse, "Time-lapse recording: off, or its interval in seconds\n"},
+    {"--audio", SettingsListId::RecordAudio, "Record sound"},
+    {"--usb", SettingsListId::UsbMode, "What the device is over USB: a storage device or a video\ndevice"},
+    {"--timestamp", SettingsListId::Timestamp, "Time stamp in the picture"},
 };
 constexpr std::size_t kChoiceCount = std::size(kChoiceOptions);
 
-std::string Words(std::span<const Choice> choices, const char* separator) {
+// The list's words in the order halvo-set names them.
+std::string Words(const SettingsList& list, const char* separator) {
     std::string out;
-    for (const Choice& c : choices) {
+    for (const std::int32_t at : list.optionOrder) {
         if (!out.empty()) out += separator;
-        out += c.word;
+        out += list.entries[static_cast<std::size_t>(at)].option;
     }
     return out;
 }
 
 std::string ChoiceHelp(const ChoiceOption& option) {
+    const SettingsList& list = ListOf(option.list);
     std::string help = option.help;
     if (!help.ends_with('\n')) help += ' ';
-    for (const Choice& c : option.values)
-        if (c.position == kInitialSelection.*option.field) help += "[default: " + std::string(c.word) + "]";
-    return help;
+    return help + "[default: " + list.entries[static_cast<std::size_t>(list.initial)].option + "]";
 }
 
 std::string Pad2(std::int32_t v) {
@@ -92,25 +77,30 @@ std::string Pad2(std::int32_t v) {
     return text;
 }
 
-std::string DateText(const DeviceSettings& s) {
-    return std::to_string(s.year) + "-" + Pad2(s.month) + "-" + Pad2(s.day);
+std::string DateText(const DateTime& d) {
+    return std::to_string(d.year) + "-" + Pad2(d.month) + "-" + Pad2(d.day);
 }
-std::string TimeText(const DeviceSettings& s) {
-    return Pad2(s.hour) + ":" + Pad2(s.minute) + ":" + Pad2(s.second);
+std::string TimeText(const DateTime& d) {
+    return Pad2(d.hour) + ":" + Pad2(d.minute) + ":" + Pad2(d.second);
 }
-std::string OnOff(std::int32_t v) { return v != 0 ? "on" : "off"; }
-std::string TimelapseText(const DeviceSettings& s) {
-    if (s.timelapseOn == 0) return "off";
-    static constexpr const char* kSeconds[kTimelapseIntervals] = {"2 s", "5 s", "10 s"};
-    return kSeconds[std::clamp(s.timelapseInterval, 0, kTimelapseIntervals - 1)];
+
+// The entry a list of words holds in settings, as halvo-set names it: its
+// option word, with the list's unit after a number ("2 min", "10 s", "off").
+std::string Said(SettingsListId id, const DeviceSettings& s) {
+    const SettingsList& list = ListOf(id);
+    const std::int32_t at = PositionIn(list, s);
+    if (at < 0) return "?";
+    const std::string word = list.entries[static_cast<std::size_t>(at)].option;
+    const bool number = std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return number && *list.unit.english != '\0' ? word + " " + list.unit.english : word;
 }
-std::string UsbText(const DeviceSettings& s) { return s.usbMode != 0 ? "video" : "storage"; }
 
 // The settings in plain words, in the order of the file.
 std::string Summary(const DeviceSettings& s) {
-    return DateText(s) + " " + TimeText(s) + ", flip " + OnOff(s.imageFlip) + ", " +
-           std::to_string(s.recordMinutes) + " min, time-lapse " + TimelapseText(s) + ", audio " +
-           OnOff(s.recordAudio) + ", USB " + UsbText(s) + ", time stamp " + OnOff(s.timestamp);
+    using L = SettingsListId;
+    return DateText(DateTimeOf(s)) + " " + TimeText(DateTimeOf(s)) + ", flip " + Said(L::ImageFlip, s) + ", " +
+           Said(L::RecordLength, s) + ", time-lapse " + Said(L::Timelapse, s) + ", audio " +
+           Said(L::RecordAudio, s) + ", USB " + Said(L::UsbMode, s) + ", time stamp " + Said(L::Timestamp, s);
 }
 
 // A path for messages: absolute, so that the user sees which card was meant.
@@ -167,58 +157,52 @@ std::optional<std::array<std::int32_t, N>> ParseGroups(std::string_view text, ch
     return out;
 }
 
-// The user's typed values become list positions and pass through the same
-// ConvertSelection the dialog uses; the explanation only says why.
+// The typed values become list positions and pass through the same checks
+// as the dialog's; the first failed check says what to tell the user.
+std::optional<FailedCheck> CheckDateTime(SettingsSelection& sel, const DateTime& values, bool date, bool time) {
+    const DateTime at = PositionsFromClock(values);
+    SettingsSelection probe = sel;
+    DateTime merged = DateTimeOf(probe);
+    if (date) merged.year = at.year, merged.month = at.month, merged.day = at.day;
+    if (time) merged.hour = at.hour, merged.minute = at.minute, merged.second = at.second;
+    SetDateTime(probe, merged);
+    const Conversion conversion = ConvertSelection(probe);
+    if (!conversion.faults.empty()) return conversion.faults[0];
+    sel = probe;
+    return std::nullopt;
+}
+
 std::optional<Failure> TakeDate(const std::string& text, SettingsSelection& sel) {
     const auto parts = ParseGroups<3>(text, '-', {4, 2, 2});
     if (!parts) return Usage("--date: " + Typed(text) + " is not a date in the form YYYY-MM-DD");
     const auto [year, month, day] = *parts;
-    const DatePositions at = PositionsFromClock({year, month, day, 0, 0, 0});
-    SettingsSelection probe = kInitialSelection;
-    probe.year = at.year;
-    probe.month = at.month;
-    probe.day = at.day;
-    if (!ConvertSelection(probe).faults.empty()) {
-        std::string why;
-        if (at.year < 0) {
-            why = YearsText();
-        } else if (at.month < 0) {
-            why = "there is no month " + std::to_string(month);
-        } else if (at.day < 0) {
-            why = "there is no day " + std::to_string(day);
-        } else {
-            why = "day " + std::to_string(day) + " of month " + std::to_string(month);
-        }
-        return Usage("--date: " + text + " is not a date the device accepts (" + why + ")");
+    const std::optional<FailedCheck> failed = CheckDateTime(sel, {year, month, day, 0, 0, 0}, true, false);
+    if (!failed) return std::nullopt;
+    std::string why;
+    switch (failed->list) {
+        case SettingsListId::Year: why = YearsText(); break;
+        case SettingsListId::Month: why = "there is no month " + std::to_string(month); break;
+        default:
+            why = failed->reason == FaultReason::NoSuchDay
+                      ? "day " + std::to_string(day) + " of month " + std::to_string(month)
+                      : "there is no day " + std::to_string(day);
     }
-    sel.year = probe.year;
-    sel.month = probe.month;
-    sel.day = probe.day;
-    return std::nullopt;
+    return Usage("--date: " + text + " is not a date the device accepts (" + why + ")");
 }
 
 std::optional<Failure> TakeTime(const std::string& text, SettingsSelection& sel) {
     const auto parts = ParseGroups<3>(text, ':', {2, 2, 2});
     if (!parts) return Usage("--time: " + Typed(text) + " is not a time in the form HH:MM:SS");
     const auto [hour, minute, second] = *parts;
-    const DatePositions at = PositionsFromClock({kFirstYear, kMonthRange.first, kDayRange.first, hour, minute, second});
-    SettingsSelection probe = kInitialSelection;
-    probe.hour = at.hour;
-    probe.minute = at.minute;
-    probe.second = at.second;
-    if (!ConvertSelection(probe).faults.empty()) {
-        const auto range = [](const char* unit, const ValueRange& r) {
-            return std::string(unit) + " are " + Pad2(r.first) + " to " + Pad2(r.last);
-        };
-        const std::string why = at.hour < 0     ? range("hours", kHourRange)
-                                : at.minute < 0 ? range("minutes", kMinuteRange)
-                                                : range("seconds", kSecondRange);
-        return Usage("--time: " + text + " is not a time the device accepts (" + why + ")");
-    }
-    sel.hour = probe.hour;
-    sel.minute = probe.minute;
-    sel.second = probe.second;
-    return std::nullopt;
+    const std::optional<FailedCheck> failed = CheckDateTime(sel, {0, 0, 0, hour, minute, second}, false, true);
+    if (!failed) return std::nullopt;
+    const auto range = [](const char* unit, const ValueRange& r) {
+        return std::string(unit) + " are " + Pad2(r.first) + " to " + Pad2(r.last);
+    };
+    const std::string why = failed->list == SettingsListId::Hour     ? range("hours", kHourRange)
+                            : failed->list == SettingsListId::Minute ? range("minutes", kMinuteRange)
+                                                                     : range("seconds", kSecondRange);
+    return Usage("--time: " + text + " is not a time the device accepts (" + why + ")");
 }
 
 std::optional<Failure> TakeLead(const std::string& text, std::int32_t& lead) {
@@ -232,15 +216,15 @@ std::optional<Failure> TakeLead(const std::string& text, std::int32_t& lead) {
     return std::nullopt;
 }
 
-std::optional<Failure> TakeChoice(const char* option, const std::string& text, std::span<const Choice> choices,
-                                  std::int32_t& position) {
-    for (const Choice& c : choices) {
-        if (text == c.word) {
-            position = c.position;
+std::optional<Failure> TakeChoice(const ChoiceOption& option, const std::string& text, SettingsSelection& sel) {
+    const SettingsList& list = ListOf(option.list);
+    for (std::int32_t at = 0; at < list.Size(); ++at) {
+        if (text == list.entries[static_cast<std::size_t>(at)].option) {
+            sel.*list.position = at;
             return std::nullopt;
         }
     }
-    return Usage(std::string(option) + ": " + Typed(text) + " is not one of " + Words(choices, ", "));
+    return Usage(std::string(option.name) + ": " + Typed(text) + " is not one of " + Words(list, ", "));
 }
 
 // Every option of the command line as typed; empty optionals were not given.
@@ -285,34 +269,11 @@ std::optional<Failure> CheckOutputFolder(const fs::path& folder) {
 // moved on by the lead time.
 std::optional<Failure> TakeClock(const Options& t, std::int32_t lead, const Clock& clock, SettingsSelection& sel) {
     if (t.date && t.time) return std::nullopt;
-    const LocalClock now = clock.to_local(clock.now() + std::chrono::seconds(lead));
-    const DatePositions at = PositionsFromClock(now);
-    SettingsSelection probe = kInitialSelection;
-    if (!t.date) {
-        probe.year = at.year;
-        probe.month = at.month;
-        probe.day = at.day;
-    }
-    if (!t.time) {
-        probe.hour = at.hour;
-        probe.minute = at.minute;
-        probe.second = at.second;
-    }
-    if (!ConvertSelection(probe).faults.empty()) {
-        const DeviceSettings reading{now.year, now.month, now.day, now.hour, now.minute, now.second};
+    const DateTime now = clock.to_local(clock.now() + std::chrono::seconds(lead));
+    if (CheckDateTime(sel, now, !t.date, !t.time)) {
         return Usage(std::string("this computer's clock") + (lead > 0 ? " plus --lead" : "") + " reads " +
-                     DateText(reading) + " " + TimeText(reading) +
-                     ", which the device does not accept (" + YearsText() + "); give --date and --time");
-    }
-    if (!t.date) {
-        sel.year = probe.year;
-        sel.month = probe.month;
-        sel.day = probe.day;
-    }
-    if (!t.time) {
-        sel.hour = probe.hour;
-        sel.minute = probe.minute;
-        sel.second = probe.second;
+                     DateText(now) + " " + TimeText(now) + ", which the device does not accept (" + YearsText() +
+                     "); give --date and --time");
     }
     return std::nullopt;
 }
@@ -327,9 +288,8 @@ std::optional<Failure> Write(const Options& t, const Clock& clock, Console& cons
     if (t.lead)
         if (auto f = TakeLead(*t.lead, lead)) return f;
     for (std::size_t i = 0; i < kChoiceCount; ++i) {
-        const ChoiceOption& option = kChoiceOptions[i];
         if (t.choices[i])
-            if (auto f = TakeChoice(option.name, *t.choices[i], option.values, sel.*option.field)) return f;
+            if (auto f = TakeChoice(kChoiceOptions[i], *t.choices[i], sel)) return f;
     }
 
     const fs::path folder = t.output ? fs::path(*t.output) : fs::path(".");
@@ -391,14 +351,14 @@ std::optional<Failure> Show(const std::string& given, Console& console) {
     }
     const DeviceSettings& s = *reading.settings;
     console.out << shown << ": the device reads these settings\n"
-                << "  date:        " << DateText(s) << '\n'
-                << "  time:        " << TimeText(s) << '\n'
-                << "  flip:        " << OnOff(s.imageFlip) << '\n'
-                << "  length:      " << s.recordMinutes << " min\n"
-                << "  time-lapse:  " << TimelapseText(s) << '\n'
-                << "  audio:       " << OnOff(s.recordAudio) << '\n'
-                << "  USB:         " << UsbText(s) << '\n'
-                << "  time stamp:  " << OnOff(s.timestamp) << '\n';
+                << "  date:        " << DateText(DateTimeOf(s)) << '\n'
+                << "  time:        " << TimeText(DateTimeOf(s)) << '\n'
+                << "  flip:        " << Said(SettingsListId::ImageFlip, s) << '\n'
+                << "  length:      " << Said(SettingsListId::RecordLength, s) << '\n'
+                << "  time-lapse:  " << Said(SettingsListId::Timelapse, s) << '\n'
+                << "  audio:       " << Said(SettingsListId::RecordAudio, s) << '\n'
+                << "  USB:         " << Said(SettingsListId::UsbMode, s) << '\n'
+                << "  time stamp:  " << Said(SettingsListId::Timestamp, s) << '\n';
     return std::nullopt;
 }
 
@@ -434,12 +394,12 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
     AddValue(app, "--time", t.time, "HH:MM:SS",
              "Time, " + FirstTime() + " to " + LastTime() + "\n[default: this computer's clock now]");
     AddValue(app, "--lead", t.lead, "SECONDS",
-             "0 to 3600 seconds added to the clock reading, so that the\n"
+             "0 to " + std::to_string(kMaxLeadSeconds) + " seconds added to the clock reading, so that the\n"
              "device can be switched on that much later and still be right;\n"
              "not with --date or --time [default: 0]");
     for (std::size_t i = 0; i < kChoiceCount; ++i) {
         const ChoiceOption& option = kChoiceOptions[i];
-        AddValue(app, option.name, t.choices[i], Words(option.values, "|"), ChoiceHelp(option));
+        AddValue(app, option.name, t.choices[i], Words(ListOf(option.list), "|"), ChoiceHelp(option));
     }
     AddValue(app, "-o,--output", t.output, "DIR",
              "Folder to write set.txt into, e.g. the device's card; it\n"

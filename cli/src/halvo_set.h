@@ -14,7 +14,7 @@ namespace halvo::cli {
 /// Where the time comes from; tests give a fixed instant and a time zone of their own.
 struct Clock {
     std::function<std::chrono::system_clock::time_point()> now;                   ///< the current instant
-    std::function<LocalClock(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
+    std::function<DateTime(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
 };
 
 /// The computer's own clock and time zone.

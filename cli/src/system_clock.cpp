@@ -9,7 +9,7 @@ namespace {
 
 // Converts the instant itself (not "now"), so that a lead time that crosses
 // a daylight-saving change still lands right.
-LocalClock ToLocal(std::chrono::system_clock::time_point instant) {
+DateTime ToLocal(std::chrono::system_clock::time_point instant) {
     const std::time_t t = std::chrono::system_clock::to_time_t(instant);
     std::tm local{};
 #ifdef _WIN32

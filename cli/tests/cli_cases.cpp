@@ -119,6 +119,11 @@ const std::vector<CliCase>& CliCases() {
                     "--date: 2023-02-03x is not a date in the form YYYY-MM-DD"),
             Refused("empty date", Args({"--date", "", "--time", "10:00:00", "-o", "{dir}"}),
                     "--date: \"\" is not a date in the form YYYY-MM-DD"),
+            // The first year and the first hour are position 0: the fault is still the day's, the minute's.
+            Refused("30 February of the first year", Args({"--date", "2021-02-30", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2021-02-30 is not a date the device accepts (day 30 of month 2)"),
+            Refused("minute 60 of hour 0", Args({"--date", "2023-02-03", "--time", "00:60:00", "-o", "{dir}"}),
+                    "--time: 00:60:00 is not a time the device accepts (minutes are 00 to 59)"),
             Refused("hour 24", Args({"--date", "2023-02-03", "--time", "24:00:00", "-o", "{dir}"}),
                     "--time: 24:00:00 is not a time the device accepts (hours are 00 to 23)"),
             Refused("minute 60", Args({"--date", "2023-02-03", "--time", "12:60:00", "-o", "{dir}"}),

@@ -204,7 +204,7 @@ TEST(HalvoSetProgram, FailedWriteKeepsThePreviousFile) {
 using Stamp = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
 
 Stamp LocalStamp(std::chrono::system_clock::time_point t) {
-    const LocalClock l = SystemClock().to_local(t);
+    const DateTime l = SystemClock().to_local(t);
     return {l.year, l.month, l.day, l.hour, l.minute, l.second};
 }
 

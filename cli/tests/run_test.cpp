@@ -35,7 +35,7 @@ struct FixedClock {
                          const sys_days day = floor<days>(s);
                          const year_month_day ymd(day);
                          const hh_mm_ss<seconds> hms(s - day);
-                         return LocalClock{static_cast<int>(ymd.year()),
+                         return DateTime{static_cast<int>(ymd.year()),
                                               static_cast<std::int32_t>(static_cast<unsigned>(ymd.month())),
                                               static_cast<std::int32_t>(static_cast<unsigned>(ymd.day())),
                                               static_cast<std::int32_t>(hms.hours().count()),
@@ -208,6 +208,7 @@ TEST(HalvoSetInProcess, HelpNamesEveryOptionWithItsValuesAndDefault) {
         "0 to 3600",               "--flip on|off",
         "Image flip [default: off]", "--length 1|2|3|5",
         "[default: 2]",            "--timelapse off|2|5|10",
+        "interval in seconds\n",   "[default: off]",
         "--audio on|off",          "Record sound [default: on]",
         "--usb storage|video",     "[default: storage]",
         "--timestamp on|off",      "Time stamp in the picture [default: on]",

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <limits>
 
 #include "halvo/calendar.h"
-#include "halvo/set_file_layout.h"
+#include "halvo/settings_lists.h"
 
 namespace halvo {
 namespace {
@@ -22,46 +21,44 @@ std::int32_t Offset(std::int32_t position, std::int32_t offset) {
     return static_cast<std::int32_t>(sum);
 }
 
-// Every range check and the days-of-the-month check fail at most once each:
+// Every checked list and the days-of-the-month check fail at most once each:
 // the fault list has room for all of them.
-static_assert(std::count_if(kSetFileLines.begin(), kSetFileLines.end(),
-                            [](const SetFileLine& line) { return line.position != nullptr; }) +
+static_assert(std::count_if(kSettingsLists.begin(), kSettingsLists.end(),
+                            [](const SettingsList& list) { return list.fallback == kChecked; }) +
                   1 ==
               kSettingsChecks);
+
+// A checked list of words sets its position itself, so that an unknown one
+// reaches the device value unchanged, as the dialog always did.
+static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.end(), [](const SettingsList& list) {
+    if (list.fallback != kChecked || list.entries.empty()) return true;
+    for (std::int32_t at = 0; at < list.Size(); ++at)
+        if (list.ValueAt(at) != at) return false;
+    return true;
+}));
 
 }  // namespace
 
 Conversion ConvertSelection(const SettingsSelection& selection) {
     Conversion out;
     DeviceSettings& s = out.settings;
-    auto check = [&out](bool ok, SettingsFault fault) {
-        if (!ok) out.faults.push_back(fault);
-    };
 
-    for (const SetFileLine& line : kSetFileLines) {
-        if (line.position == nullptr) continue;
-        s.*line.field = Offset(selection.*line.position, line.limits.first);
-        check(line.limits.Holds(s.*line.field), line.fault);
+    for (const SettingsList& list : kSettingsLists) {
+        const std::int32_t at = selection.*list.position;
+        if (list.fallback != kChecked) {
+            SetListValue(list, list.ValueAt(list.Holds(at) ? at : list.fallback), s);
+            continue;
+        }
+        s.*list.field = Offset(at, list.Offset());
+        if (!list.Holds(at)) {
+            out.faults.push_back({list.fault, list.id, at == -1 ? FaultReason::NoEntry : FaultReason::OutsideList});
+        }
     }
 
-    // An unknown length falls back to 3 minutes and an unknown time-lapse
-    // position to "off"; neither is reported.
-    constexpr std::size_t kThreeMinutes = 2;
-    const bool knownLength = selection.recordLength >= 0 && selection.recordLength < std::ssize(kRecordMinutes);
-    s.recordMinutes = kRecordMinutes[knownLength ? static_cast<std::size_t>(selection.recordLength) : kThreeMinutes];
-    const bool timelapseOn = selection.timelapse >= 0 && selection.timelapse < kTimelapseIntervals;
-    s.timelapseOn = timelapseOn ? 1 : 0;
-    s.timelapseInterval = timelapseOn ? selection.timelapse : 0;
-
-    // Days the month does not have, checked after every option and judged as
-    // the device always has: February refuses any day past its 29th (there is
-    // deliberately no leap-year rule), a 30-day month only its 31st; a day
-    // beyond the list is left to the range check.
-    const std::int32_t days = DaysInMonth(s.month);
-    if (s.month == 2) {
-        check(s.day <= days, SettingsFault::DateTime);
-    } else if (days > 0 && days < kDayRange.last) {
-        check(s.day != kDayRange.last, SettingsFault::DateTime);
+    // Days the month does not have, checked after every option, on the values
+    // above even where their own checks failed.
+    if (!MonthHasDay(s.month, s.day)) {
+        out.faults.push_back({ListOf(SettingsListId::Day).fault, SettingsListId::Day, FaultReason::NoSuchDay});
     }
     return out;
 }

@@ -173,7 +173,7 @@ std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSetting
                Padded(line.limits.last, line.digits);
     }
     // No leap-year rule: 29 February is taken in every year.
-    if (line.field == &DeviceSettings::day && v > DaysInMonth(earlier.month)) {
+    if (line.field == &DeviceSettings::day && !MonthHasDay(earlier.month, v)) {
         return shown + " of month " + Padded(earlier.month, DigitsOf(&DeviceSettings::month)) + ", which has " +
                std::to_string(DaysInMonth(earlier.month)) + " days";
     }

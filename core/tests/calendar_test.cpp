@@ -20,19 +20,19 @@ TEST(DaysInMonth, IsZeroOutsideTheYear) {
 }
 
 TEST(PositionsFromClock, GivesEachListPosition) {
-    EXPECT_EQ(PositionsFromClock({2021, 1, 1, 0, 0, 0}), (DatePositions{0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(PositionsFromClock({2050, 12, 31, 23, 59, 59}), (DatePositions{29, 11, 30, 23, 59, 59}));
-    EXPECT_EQ(PositionsFromClock({2026, 2, 29, 13, 7, 42}), (DatePositions{5, 1, 28, 13, 7, 42}));
+    EXPECT_EQ(PositionsFromClock({2021, 1, 1, 0, 0, 0}), (DateTime{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(PositionsFromClock({2050, 12, 31, 23, 59, 59}), (DateTime{29, 11, 30, 23, 59, 59}));
+    EXPECT_EQ(PositionsFromClock({2026, 2, 29, 13, 7, 42}), (DateTime{5, 1, 28, 13, 7, 42}));
 }
 
 TEST(PositionsFromClock, MarksEachValueOutsideItsListOnItsOwn) {
-    EXPECT_EQ(PositionsFromClock({2020, 1, 1, 0, 0, 0}), (DatePositions{-1, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(PositionsFromClock({2051, 6, 15, 12, 30, 30}), (DatePositions{-1, 5, 14, 12, 30, 30}));
-    EXPECT_EQ(PositionsFromClock({2030, 0, 32, 24, 60, 60}), (DatePositions{9, -1, -1, -1, -1, -1}));
-    EXPECT_EQ(PositionsFromClock({2030, 13, 0, -1, -1, -1}), (DatePositions{9, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(PositionsFromClock({2020, 1, 1, 0, 0, 0}), (DateTime{-1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(PositionsFromClock({2051, 6, 15, 12, 30, 30}), (DateTime{-1, 5, 14, 12, 30, 30}));
+    EXPECT_EQ(PositionsFromClock({2030, 0, 32, 24, 60, 60}), (DateTime{9, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(PositionsFromClock({2030, 13, 0, -1, -1, -1}), (DateTime{9, -1, -1, -1, -1, -1}));
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-    EXPECT_EQ(PositionsFromClock({kMin, kMax, kMin, kMax, kMin, kMax}), (DatePositions{-1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(PositionsFromClock({kMin, kMax, kMin, kMax, kMin, kMax}), (DateTime{-1, -1, -1, -1, -1, -1}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "halvo/device_settings.h"
+#include "halvo/settings_lists.h"
 
 #include <gtest/gtest.h>
 

@@ -1,51 +1,56 @@
 #include "halvo/dialog/halvo_dlg.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 
 #include "halvo/calendar.h"
 #include "halvo/device_settings.h"
 #include "halvo/platform/paint_dc.h"
 #include "halvo/platform/system.h"
 #include "halvo/set_file.h"
+#include "halvo/settings_lists.h"
+#include "halvo/utf16.h"
 #include "resource.h"
 
 namespace halvo {
 namespace {
 
-constexpr wchar_t kErrorText[] = L"ERROR!";
-constexpr wchar_t kSuccessText[] =
-    L"本体をPCと接続し、作成されたset.txtファイルに入れます。PCから取り出して電源を入れると設定完了です。";
+// Room for the longest word, in UTF-16 units with the terminating NUL.
+constexpr std::size_t kWordRoom = 8;
+constexpr std::size_t kMessageRoom = 64;
+using Word = std::array<wchar_t, kWordRoom>;
 
-// The six date and time lists, in the order of DatePositions' fields; the
-// template's list data fills them with the values PositionsFromClock counts.
-constexpr std::array<int, 6> kClockListIds{IDC_YEAR, IDC_MONTH, IDC_DAY, IDC_HOUR, IDC_MINUTE, IDC_SECOND};
-static_assert(kInitialSelection.year == 0 && kInitialSelection.month == 0 && kInitialSelection.day == 0 &&
-                  kInitialSelection.hour == 0 && kInitialSelection.minute == 0 && kInitialSelection.second == 0,
-              "the date and time lists start at their first entry");
+constexpr auto kErrorBox = ToUtf16<wchar_t, kMessageRoom>(kErrorText);
+constexpr auto kSuccessBox = ToUtf16<wchar_t, kMessageRoom>(kWrittenAdvice.japanese);
 
-// The six lists that start-up fills, in filling order.
-struct OptionList {
-    int controlId;
-    std::span<const wchar_t* const> entries;
-    int initial;
+// The control that shows each list, in the lists' order.
+constexpr std::array<int, kSettingsLists.size()> kListControls{
+    IDC_YEAR,          IDC_MONTH,     IDC_DAY,          IDC_HOUR,     IDC_MINUTE,    IDC_SECOND,
+    IDC_IMAGE_FLIP,    IDC_RECORD_LENGTH, IDC_TIMELAPSE, IDC_RECORD_AUDIO, IDC_USB_MODE, IDC_TIMESTAMP,
 };
-constexpr const wchar_t* kImageFlipEntries[] = {L"いいえ", L"はい"};
-constexpr const wchar_t* kRecordLengthEntries[] = {L"1", L"2", L"3", L"5"};
-constexpr const wchar_t* kTimelapseEntries[] = {L"2秒", L"5秒", L"10秒", L"オフ"};
-constexpr const wchar_t* kOffOnEntries[] = {L"オフ", L"オン"};
-constexpr const wchar_t* kUsbModeEntries[] = {L"マスストレージ", L"録画装置"};
-constexpr OptionList kOptionLists[] = {
-    {IDC_IMAGE_FLIP, kImageFlipEntries, kInitialSelection.imageFlip},
-    {IDC_RECORD_LENGTH, kRecordLengthEntries, kInitialSelection.recordLength},
-    {IDC_TIMELAPSE, kTimelapseEntries, kInitialSelection.timelapse},
-    {IDC_RECORD_AUDIO, kOffOnEntries, kInitialSelection.recordAudio},
-    {IDC_USB_MODE, kUsbModeEntries, kInitialSelection.usbMode},
-    {IDC_TIMESTAMP, kOffOnEntries, kInitialSelection.timestamp},
-};
+
+// The template's list data fills the date and time lists, which start at
+// their first entry; start-up fills the lists of words.
+static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.begin() + kDateTimeLists,
+                          [](const SettingsList& list) { return list.entries.empty() && list.initial == 0; }));
+static_assert(std::all_of(kSettingsLists.begin() + kDateTimeLists, kSettingsLists.end(),
+                          [](const SettingsList& list) { return !list.entries.empty(); }));
+
+// The Japanese words of the lists of words, by list and position.
+constexpr std::size_t kMostEntries = 4;
+constexpr auto kListWords = [] {
+    std::array<std::array<Word, kMostEntries>, kSettingsLists.size()> words{};
+    for (std::size_t list = kDateTimeLists; list < kSettingsLists.size(); ++list) {
+        const auto entries = kSettingsLists[list].entries;
+        if (entries.size() > kMostEntries) detail::Utf16TextIsMalformedOrTooLong();
+        for (std::size_t at = 0; at < entries.size() && at < kMostEntries; ++at)
+            words[list][at] = ToUtf16<wchar_t, kWordRoom>(entries[at].words.japanese);
+    }
+    return words;
+}();
 
 }  // namespace
 
@@ -69,11 +74,10 @@ bool CHalvoDlg::OnInitDialog() {
     SetIcon(icon_, true);
     SetIcon(icon_, false);
 
-    for (const int controlId : kClockListIds) List(controlId).SetCurSel(0);
-
-    for (const OptionList& list : kOptionLists) {
-        const platform::CComboBox combo = List(list.controlId);
-        for (const wchar_t* entry : list.entries) combo.AddString(entry);
+    for (std::size_t i = 0; i < kSettingsLists.size(); ++i) {
+        const SettingsList& list = kSettingsLists[i];
+        const platform::CComboBox combo = List(kListControls[i]);
+        for (std::size_t at = 0; at < list.entries.size(); ++at) combo.AddString(kListWords[i][at].data());
         combo.SetCurSel(list.initial);
     }
 
@@ -101,20 +105,9 @@ platform::MessageResult CHalvoDlg::OnQueryDragIcon() { return platform::MessageR
 void CHalvoDlg::Close() { OnCancel(); }
 
 void CHalvoDlg::ApplySettings() {
-    const SettingsSelection selection{
-        .year = List(IDC_YEAR).GetCurSel(),
-        .month = List(IDC_MONTH).GetCurSel(),
-        .day = List(IDC_DAY).GetCurSel(),
-        .hour = List(IDC_HOUR).GetCurSel(),
-        .minute = List(IDC_MINUTE).GetCurSel(),
-        .second = List(IDC_SECOND).GetCurSel(),
-        .imageFlip = List(IDC_IMAGE_FLIP).GetCurSel(),
-        .recordLength = List(IDC_RECORD_LENGTH).GetCurSel(),
-        .timelapse = List(IDC_TIMELAPSE).GetCurSel(),
-        .recordAudio = List(IDC_RECORD_AUDIO).GetCurSel(),
-        .usbMode = List(IDC_USB_MODE).GetCurSel(),
-        .timestamp = List(IDC_TIMESTAMP).GetCurSel(),
-    };
+    SettingsSelection selection;
+    for (std::size_t i = 0; i < kSettingsLists.size(); ++i)
+        selection.*kSettingsLists[i].position = List(kListControls[i]).GetCurSel();
 
     const Conversion conversion = ConvertSelection(selection);
     for (std::size_t i = 0; i < conversion.faults.size(); ++i) {
@@ -129,22 +122,21 @@ void CHalvoDlg::ApplySettings() {
         OnOK();
         return;
     }
-    ShowMessageBox(kSuccessText);
+    ShowMessageBox(kSuccessBox.data());
 }
 
 void CHalvoDlg::SyncClock() {
-    const platform::LocalTime now = platform::ReadLocalTime();
-    const DatePositions p = PositionsFromClock({now.year, now.month, now.day, now.hour, now.minute, now.second});
-    const std::array<std::int32_t, kClockListIds.size()> positions{p.year, p.month, p.day, p.hour, p.minute, p.second};
-    for (std::size_t i = 0; i < kClockListIds.size(); ++i) {
-        if (positions[i] < 0) {
+    const DateTime positions = PositionsFromClock(platform::ReadLocalTime());
+    for (std::size_t i = 0; i < kDateTimeLists; ++i) {
+        const std::int32_t at = positions.*kDateTimeFields[i].field;
+        if (at < 0) {
             ShowError();  // that list keeps its selection
             continue;
         }
-        List(kClockListIds[i]).SetCurSel(positions[i]);
+        List(kListControls[i]).SetCurSel(at);
     }
 }
 
-void CHalvoDlg::ShowError() const { ShowMessageBox(kErrorText); }
+void CHalvoDlg::ShowError() const { ShowMessageBox(kErrorBox.data()); }
 
 }  // namespace halvo

@@ -3,11 +3,8 @@
 // and byte comes from the core through Module.api (web/src/core_api.js).
 
 (function () {
-  // The lists in the core's selection order; the first six are the date and time.
-  const LISTS = ['year', 'month', 'day', 'hour', 'minute', 'second',
-    'imageFlip', 'recordLength', 'timelapse', 'recordAudio', 'usbMode', 'timestamp'];
-  const DATE_LISTS = 6;
-
+  // The page's own sentences; every list's caption, entries and unit, the
+  // failure text and the advice after saving come from the core.
   const TEXT = {
     ja: {
       title: 'Halvo — カメラの設定ファイル set.txt',
@@ -16,33 +13,21 @@
       intro: '設定を選んで保存し、set.txt をカメラの記録メディアの一番上のフォルダーに入れます。このページはネットワークを使いません。',
       dateTime: '日付時間設定',
       recording: '録画設定',
-      year: '年', month: '月', day: '日', hour: '時', minute: '分', second: '秒',
-      imageFlip: 'イメージフリップ', recordLength: '録画時間', timelapse: 'タイムラプス',
-      recordAudio: '録画音声', usbMode: 'USB装置', timestamp: 'タイムスタンプ',
-      minutes: '分',
-      minutesOf: (value) => value + '分',
+      amount: (value, unit) => value + unit,
       pair: (name, value) => name + '：' + value,
       separator: '、',
-      entries: {
-        imageFlip: ['いいえ', 'はい'],
-        timelapse: ['2秒', '5秒', '10秒', 'オフ'],
-        recordAudio: ['オフ', 'オン'],
-        usbMode: ['マスストレージ', '録画装置'],
-        timestamp: ['オフ', 'オン'],
-      },
       lead: 'カメラの電源を入れるまでの秒数',
       useClock: '自動的にPCの時間に合わせる',
       save: '完了（set.txtを保存）',
       open: 'set.txtを開く',
       dropHint: 'set.txt をこのページにドロップしても開けます。',
       dropHere: 'ここにドロップして set.txt を開く',
-      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。本体をPCと接続し、作成されたset.txtファイルに入れます。PCから取り出して電源を入れると設定完了です。',
+      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。' + p.advice,
       clockSet: (p) => 'PCの時計（' + p.lead + '秒後）に合わせました：' + p.when + '。',
       yearOutside: (p) => 'PCの時計の年（' + p.year + '年）は ' + p.first + '〜' + p.last + '年の範囲外です。年は変更していません。',
       badLead: (p) => '「カメラの電源を入れるまでの秒数」は 0〜' + p.max + ' の整数で入力してください。何も変更していません。',
       noSuchDay: (p) => p.month + '月' + p.day + '日はありません。その月にある日を選んでください。保存していません。',
-      DateTime: () => '日付時間設定に選ばれていない項目があります。保存していません。',
-      Option: () => '設定に選ばれていない項目があります。保存していません。',
+      noChoice: (p) => '「' + p.list + '」が選ばれていません。保存していません。',
       read: (p) => p.name + ' を読み込みました。すべての項目をファイルの設定に合わせました。',
       notSetFile: (p) => p.name + ' はカメラが読める set.txt ではありません：' + TEXT.ja.problems[p.kind] + '（オフセット ' + p.offset + '、' + p.line + '行目 — ' + p.message + '）。何も変更していません。',
       unreadable: (p) => p.name + ' を読めませんでした。何も変更していません。',
@@ -63,40 +48,26 @@
       intro: 'Pick the settings, save set.txt and put it into the top folder of the camera\u2019s storage. This page uses no network.',
       dateTime: 'Date and time',
       recording: 'Recording',
-      year: 'Year', month: 'Month', day: 'Day', hour: 'Hour', minute: 'Minute', second: 'Second',
-      imageFlip: 'Image flip', recordLength: 'Recording length', timelapse: 'Time-lapse',
-      recordAudio: 'Sound', usbMode: 'USB mode', timestamp: 'Time stamp',
-      minutes: 'min',
-      minutesOf: (value) => value + ' min',
+      amount: (value, unit) => value + ' ' + unit,
       pair: (name, value) => name + ' ' + value,
       separator: ', ',
-      entries: {
-        imageFlip: ['No', 'Yes'],
-        timelapse: ['2 s', '5 s', '10 s', 'Off'],
-        recordAudio: ['Off', 'On'],
-        usbMode: ['Mass storage', 'Video device'],
-        timestamp: ['Off', 'On'],
-      },
       lead: 'Seconds until the camera is switched on',
       useClock: 'Use this computer\u2019s clock',
       save: 'Save set.txt',
       open: 'Open set.txt',
       dropHint: 'You can also drop a set.txt onto this page.',
       dropHere: 'Drop here to open set.txt',
-      saved: (p) => 'Saved set.txt (' + p.summary + '). Connect the camera to the computer, put set.txt into the top folder of its storage, disconnect it and switch it on: it takes the settings at power-on.',
+      saved: (p) => 'Saved set.txt (' + p.summary + '). ' + p.advice,
       clockSet: (p) => 'Set from this computer\u2019s clock plus ' + p.lead + ' s: ' + p.when + '.',
       yearOutside: (p) => 'This computer\u2019s clock says ' + p.year + ', outside ' + p.first + ' to ' + p.last + ': the year was left as it was.',
       badLead: (p) => '\u201cSeconds until the camera is switched on\u201d must be a whole number from 0 to ' + p.max + '. Nothing was changed.',
       noSuchDay: (p) => p.day + ' ' + p.monthName + ' does not exist: pick a day the month has. Nothing was saved.',
-      DateTime: () => 'A date or time list has no valid choice. Nothing was saved.',
-      Option: () => 'An option list has no valid choice. Nothing was saved.',
+      noChoice: (p) => p.list + ' has no valid choice. Nothing was saved.',
       read: (p) => 'Read ' + p.name + ': every list now shows its settings.',
       notSetFile: (p) => p.name + ' is not a set.txt the camera reads: ' + p.message + ' (byte offset ' + p.offset + ', line ' + p.line + '). Nothing was changed.',
       unreadable: (p) => p.name + ' could not be read. Nothing was changed.',
     },
   };
-  // A fault the page has no words for shows the dialog's own text.
-  const FALLBACK = () => 'ERROR!';
 
   const page = {
     api: null,
@@ -108,6 +79,11 @@
 
   function $(id) { return document.getElementById(id); }
   function text() { return TEXT[page.language]; }
+  function lists() { return page.api.lists; }
+  function isDateList(index) { return index < page.api.dateTimeLists; }
+  function listIndex(key) { return lists().findIndex((list) => list.key === key); }
+  // A fault the page has no words for shows the dialog's own text.
+  function fallback() { return page.api.texts.error; }
 
   function pickLanguage() {
     const forced = new URLSearchParams(location.search).get('lang');
@@ -122,43 +98,38 @@
 
   function pad(value, digits) { return String(value).padStart(digits, '0'); }
 
-  // The words of one entry: date and time entries and lengths are the core's numbers, the rest the language's words.
-  function entryText(words, index, position) {
-    const entries = words.entries[LISTS[index]];
-    return entries ? entries[position] : String(page.api.lists[index].values[position]);
+  // The words of one entry in the page's language: a date or time entry is its number.
+  function entryText(language, index, position) {
+    const list = lists()[index];
+    return list.words ? list.words[position][language] : String(list.values[position]);
   }
 
   function buildLists() {
-    page.api.lists.forEach(function (list, index) {
-      const key = LISTS[index];
-      for (const language of Object.keys(TEXT)) {
-        const words = TEXT[language].entries[key];
-        if (words && words.length !== list.values.length) {
-          throw new Error('the page has ' + words.length + ' ' + language + ' words for ' + key + ', the core ' + list.values.length + ' entries');
-        }
-      }
+    lists().forEach(function (list, index) {
+      const key = list.key;
       const field = document.createElement('div');
       field.className = 'field';
       const label = document.createElement('label');
       label.htmlFor = key;
-      label.dataset.text = key;
+      label.dataset.list = index;
       const select = document.createElement('select');
       select.id = key;
       for (let position = 0; position < list.values.length; ++position) select.add(new Option('', String(position)));
       select.selectedIndex = list.initial;
       field.append(label);
-      if (key === 'recordLength') {
+      if (list.unit.en !== '' && !isDateList(index) && list.words.every((word) => /^[0-9]+$/.test(word.en))) {
+        // A list of bare numbers shows its unit beside it.
         const row = document.createElement('span');
         row.className = 'unit';
         const unit = document.createElement('span');
-        unit.dataset.text = 'minutes';
+        unit.dataset.unit = index;
         unit.setAttribute('aria-hidden', 'true');
         row.append(select, unit);
         field.append(row);
       } else {
         field.append(select);
       }
-      $(index < DATE_LISTS ? 'dateLists' : 'optionLists').append(field);
+      $(isDateList(index) ? 'dateLists' : 'optionLists').append(field);
       page.selects.push(select);
     });
   }
@@ -168,8 +139,8 @@
     // A parameter given as a function is worded afresh in the page's language.
     const say = (message) => {
       const params = {};
-      for (const [name, value] of Object.entries(message.params || {})) params[name] = typeof value === 'function' ? value(words) : value;
-      return (words[message.key] || FALLBACK)(params);
+      for (const [name, value] of Object.entries(message.params || {})) params[name] = typeof value === 'function' ? value(words, page.language) : value;
+      return (words[message.key] || fallback)(params);
     };
     const status = $('status');
     status.replaceChildren();
@@ -199,10 +170,12 @@
     document.documentElement.lang = language;
     document.title = words.title;
     for (const element of document.querySelectorAll('[data-text]')) element.textContent = words[element.dataset.text];
+    for (const element of document.querySelectorAll('[data-list]')) element.textContent = lists()[element.dataset.list].label[language];
+    for (const element of document.querySelectorAll('[data-unit]')) element.textContent = lists()[element.dataset.unit].unit[language];
     for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', words[element.dataset.label]);
     for (const button of document.querySelectorAll('[data-lang]')) button.setAttribute('aria-pressed', String(button.dataset.lang === language));
     page.selects.forEach(function (select, index) {
-      for (let position = 0; position < select.options.length; ++position) select.options[position].text = entryText(words, index, position);
+      for (let position = 0; position < select.options.length; ++position) select.options[position].text = entryText(language, index, position);
     });
     showMessages();
   }
@@ -211,7 +184,7 @@
 
   // "2024-03-05 07:08:09" from the six date and time lists as they stand.
   function selectedWhen() {
-    const v = page.selects.slice(0, DATE_LISTS).map((select, index) => page.api.lists[index].values[select.selectedIndex]);
+    const v = page.selects.slice(0, page.api.dateTimeLists).map((select, index) => lists()[index].values[select.selectedIndex]);
     return v[0] + '-' + pad(v[1], 2) + '-' + pad(v[2], 2) + ' ' + pad(v[3], 2) + ':' + pad(v[4], 2) + ':' + pad(v[5], 2);
   }
 
@@ -219,11 +192,13 @@
   function summary() {
     const chosen = positions();
     const when = selectedWhen();
-    return function (words) {
-      const options = LISTS.slice(DATE_LISTS).map(function (key, offset) {
-        const index = DATE_LISTS + offset;
-        const entry = entryText(words, index, chosen[index]);
-        return words.pair(words[key], key === 'recordLength' ? words.minutesOf(entry) : entry);
+    return function (words, language) {
+      const options = [];
+      lists().forEach(function (list, index) {
+        if (isDateList(index)) return;
+        const entry = entryText(language, index, chosen[index]);
+        const shown = /^[0-9]+$/.test(entry) && list.unit[language] !== '' ? words.amount(entry, list.unit[language]) : entry;
+        options.push(words.pair(list.label[language], shown));
       });
       return [when].concat(options).join(words.separator);
     };
@@ -238,7 +213,7 @@
       if (position >= 0) page.selects[index].selectedIndex = position;
     });
     if (found[0] < 0) {
-      const years = page.api.lists[0].values;
+      const years = lists()[0].values;
       return { key: 'yearOutside', params: { year: clock[0], first: years[0], last: years[years.length - 1] } };
     }
     return { key: 'clockSet', params: { lead: lead, when: selectedWhen() } };
@@ -270,27 +245,27 @@
     setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
-  function faultMessages(faults) {
+  // One alert per failed check, in the core's order, worded from the list and the reason it names.
+  function faultMessages(failed) {
     const chosen = positions();
-    const alerts = [];
-    let dateTimeFaults = faults.filter((fault) => fault === 'DateTime').length;
-    if (dateTimeFaults > 0 && chosen[1] >= 0 && chosen[2] >= 0 && !page.api.dayExists(chosen[1], chosen[2])) {
-      const month = page.api.lists[1].values[chosen[1]];
-      const monthName = new Date(2000, month - 1, 1).toLocaleString('en', { month: 'long' });
-      alerts.push({ key: 'noSuchDay', params: { day: page.api.lists[2].values[chosen[2]], month: month, monthName: monthName } });
-      --dateTimeFaults;
-    }
-    if (dateTimeFaults > 0) alerts.push({ key: 'DateTime' });
-    for (const fault of new Set(faults.filter((fault) => fault !== 'DateTime'))) alerts.push({ key: fault });
-    return alerts;
+    return failed.map(function (check) {
+      const index = listIndex(check.list);
+      if (check.reason === 'NoSuchDay') {
+        const monthAt = listIndex('month');
+        const month = lists()[monthAt].values[chosen[monthAt]];
+        const monthName = new Date(2000, month - 1, 1).toLocaleString('en', { month: 'long' });
+        return { key: 'noSuchDay', params: { day: lists()[index].values[chosen[index]], month: month, monthName: monthName } };
+      }
+      return { key: 'noChoice', params: { list: (words, language) => lists()[index].label[language] } };
+    });
   }
 
   function onSave(event) {
     event.preventDefault();
-    const result = page.api.convert(positions());
-    if (result.faults.length > 0) return report(null, faultMessages(result.faults));
-    download(result.bytes);
-    report({ key: 'saved', params: { summary: summary() } }, []);
+    const failed = page.api.check(positions());
+    if (failed.length > 0) return report(null, faultMessages(failed));
+    download(page.api.convert(positions()).bytes);
+    report({ key: 'saved', params: { summary: summary(), advice: (words, language) => page.api.texts.written[language] } }, []);
   }
 
   async function openFile(file) {
@@ -348,6 +323,7 @@
 
   HalvoCore().then(function (module) {
     page.api = module.api();
+    $('lead').max = String(page.api.maxLead);
     buildLists();
     applyLanguage(pickLanguage());
     const opening = useClock(0);

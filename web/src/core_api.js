@@ -24,40 +24,74 @@ Module['api'] = function () {
     return Array.from(HEAP32.subarray(pointer >> 2, (pointer >> 2) + count));
   }
 
+  // A text of the core's in both languages.
+  const bothLanguages = (read) => ({ ja: UTF8ToString(read(0)), en: UTF8ToString(read(1)) });
+
   const lists = [];
   for (let list = 0; list < listCount; ++list) {
     const values = [];
+    const words = [];
     for (let position = 0; position < _halvo_list_size(list); ++position) {
       values.push(_halvo_list_value(list, position));
+      const word = bothLanguages((language) => _halvo_entry_word(list, position, language));
+      if (word.ja !== '') words.push(word);
     }
-    lists.push({ values: values, initial: _halvo_initial_position(list) });
+    lists.push({
+      values: values,
+      initial: _halvo_initial_position(list),
+      key: UTF8ToString(_halvo_list_key(list)),
+      label: bothLanguages((language) => _halvo_list_label(list, language)),
+      unit: bothLanguages((language) => _halvo_list_unit(list, language)),
+      words: words.length > 0 ? words : null,
+    });
+  }
+
+  // Twelve positions → the failed checks in order, each as [kind, list, reason] numbers, and the file's bytes.
+  function convertRaw(positions) {
+    if (positions.length !== listCount) throw new RangeError('expected ' + listCount + ' positions');
+    const faultCapacity = 32;
+    return withBuffer(listCount * 4 + fileSize + 3 * faultCapacity, function (pointer) {
+      const bytesAt = pointer + listCount * 4;
+      const faultsAt = bytesAt + fileSize;
+      writeInts(pointer, positions);
+      const count = _halvo_convert(pointer, bytesAt, faultsAt, faultCapacity);
+      const failed = [];
+      for (let i = 0; i < Math.min(count, faultCapacity); ++i) {
+        failed.push(Array.from(HEAPU8.subarray(faultsAt + 3 * i, faultsAt + 3 * i + 3)));
+      }
+      return { failed: failed, bytes: count === 0 ? HEAPU8.slice(bytesAt, bytesAt + fileSize) : null };
+    });
   }
 
   return {
     // Per list, in the selection's order: the device value of each entry and the initial position.
     lists: lists,
 
-    // Whether the core takes this day (position) of this month (position).
-    dayExists: function (month, day) {
-      return _halvo_day_exists(month, day) === 1;
+    // How many date and time lists come first: they show their values, the others their words.
+    dateTimeLists: _halvo_date_time_lists(),
+
+    // The most seconds the clock reading may be moved ahead.
+    maxLead: _halvo_max_lead(),
+
+    // The texts every front end shows, in both languages: the failure text and what to do with a written file.
+    texts: {
+      error: UTF8ToString(_halvo_text(0, 0)),
+      written: bothLanguages((language) => _halvo_text(1, language)),
     },
 
-    // Twelve positions → { faults: [names in order], bytes: Uint8Array of set.txt, or null with faults }.
+    // Twelve positions → { faults: [kind names in order], bytes: Uint8Array of set.txt, or null with faults }.
     convert: function (positions) {
-      if (positions.length !== listCount) throw new RangeError('expected ' + listCount + ' positions');
-      const faultCapacity = 32;
-      return withBuffer(listCount * 4 + fileSize + faultCapacity, function (pointer) {
-        const bytesAt = pointer + listCount * 4;
-        const faultsAt = bytesAt + fileSize;
-        writeInts(pointer, positions);
-        const count = _halvo_convert(pointer, bytesAt, faultsAt, faultCapacity);
-        const faults = [];
-        for (let i = 0; i < Math.min(count, faultCapacity); ++i) {
-          faults.push(UTF8ToString(_halvo_fault_name(HEAPU8[faultsAt + i])));
-        }
-        const bytes = count === 0 ? HEAPU8.slice(bytesAt, bytesAt + fileSize) : null;
-        return { faults: faults, bytes: bytes };
-      });
+      const result = convertRaw(positions);
+      return { faults: result.failed.map((f) => UTF8ToString(_halvo_fault_name(f[0]))), bytes: result.bytes };
+    },
+
+    // Twelve positions → the failed checks in order: { kind, list (its key), reason }.
+    check: function (positions) {
+      return convertRaw(positions).failed.map((f) => ({
+        kind: UTF8ToString(_halvo_fault_name(f[0])),
+        list: lists[f[1]].key,
+        reason: UTF8ToString(_halvo_reason_name(f[2])),
+      }));
     },
 
     // A clock reading [year, month, day, hour, minute, second] → the six date and time positions, -1 outside a list.

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <span>
 
 #include "halvo/calendar.h"
@@ -16,69 +15,26 @@
 #include "halvo/set_file.h"
 #include "halvo/set_file_layout.h"
 #include "halvo/set_file_reader.h"
+#include "halvo/settings_lists.h"
 
 namespace halvo {
 namespace {
 
-// One of the twelve lists: its position in the selection, its length and the device value(s) it sets.
-struct ListField {
-    std::int32_t SettingsSelection::*position;
-    std::int32_t size;
-    std::int32_t DeviceSettings::*value;
-    std::int32_t DeviceSettings::*second_value;  // time-lapse sets a switch and an interval
-};
+bool ValidList(int list) { return list >= 0 && static_cast<std::size_t>(list) < kSettingsLists.size(); }
+const SettingsList& At(int list) { return kSettingsLists[static_cast<std::size_t>(list)]; }
 
-constexpr std::int32_t SizeOf(ValueRange range) { return range.last - range.first + 1; }
-
-constexpr std::array<ListField, 12> kLists{{
-    {&SettingsSelection::year, SizeOf(kYearRange), &DeviceSettings::year, nullptr},
-    {&SettingsSelection::month, SizeOf(kMonthRange), &DeviceSettings::month, nullptr},
-    {&SettingsSelection::day, SizeOf(kDayRange), &DeviceSettings::day, nullptr},
-    {&SettingsSelection::hour, SizeOf(kHourRange), &DeviceSettings::hour, nullptr},
-    {&SettingsSelection::minute, SizeOf(kMinuteRange), &DeviceSettings::minute, nullptr},
-    {&SettingsSelection::second, SizeOf(kSecondRange), &DeviceSettings::second, nullptr},
-    {&SettingsSelection::imageFlip, SizeOf(kOffOn), &DeviceSettings::imageFlip, nullptr},
-    {&SettingsSelection::recordLength, static_cast<std::int32_t>(std::size(kRecordMinutes)),
-     &DeviceSettings::recordMinutes, nullptr},
-    {&SettingsSelection::timelapse, kTimelapseIntervals + 1, &DeviceSettings::timelapseOn,
-     &DeviceSettings::timelapseInterval},  // the intervals, then "off"
-    {&SettingsSelection::recordAudio, SizeOf(kOffOn), &DeviceSettings::recordAudio, nullptr},
-    {&SettingsSelection::usbMode, SizeOf(kOffOn), &DeviceSettings::usbMode, nullptr},
-    {&SettingsSelection::timestamp, SizeOf(kOffOn), &DeviceSettings::timestamp, nullptr},
-}};
-constexpr std::size_t kDateTimeLists = 6;
-
-// The device values of one entry, with every other list at its initial position.
-DeviceSettings EntryAt(const ListField& list, std::int32_t position) {
-    SettingsSelection selection = kInitialSelection;
-    selection.*list.position = position;
-    return ConvertSelection(selection).settings;
-}
-
-// The entry whose conversion gives the list's value in `settings`, or -1 where none does.
-std::int32_t PositionOf(const ListField& list, const DeviceSettings& settings) {
-    for (std::int32_t position = 0; position < list.size; ++position) {
-        const DeviceSettings entry = EntryAt(list, position);
-        if (entry.*list.value == settings.*list.value &&
-            (list.second_value == nullptr || entry.*list.second_value == settings.*list.second_value))
-            return position;
-    }
-    return -1;
-}
-
-// A clock reading (year, month, day, hour, minute, second) as positions of the six date and time lists.
-std::array<std::int32_t, kDateTimeLists> ClockPositions(const LocalClock& clock) {
-    const DatePositions p = PositionsFromClock(clock);
-    return {p.year, p.month, p.day, p.hour, p.minute, p.second};
-}
+// The page's languages, as it numbers them.
+const char* InLanguage(const Words& words, int language) { return language == 0 ? words.japanese : words.english; }
 
 SettingsSelection ToSelection(const std::int32_t* positions) {
     SettingsSelection selection;
-    for (std::size_t i = 0; i < kLists.size(); ++i) selection.*kLists[i].position = positions[i];
+    for (std::size_t i = 0; i < kSettingsLists.size(); ++i) selection.*kSettingsLists[i].position = positions[i];
     return selection;
 }
 
-bool ValidList(int list) { return list >= 0 && static_cast<std::size_t>(list) < kLists.size(); }
+void FromSelection(const SettingsSelection& selection, std::int32_t* positions) {
+    for (std::size_t i = 0; i < kSettingsLists.size(); ++i) positions[i] = selection.*kSettingsLists[i].position;
+}
 
 }  // namespace
 }  // namespace halvo
@@ -88,41 +44,70 @@ using namespace halvo;
 extern "C" {
 
 /// Number of lists, in the selection's order: year, month, day, hour, minute, second, then the six options.
-EMSCRIPTEN_KEEPALIVE int halvo_list_count() { return static_cast<int>(kLists.size()); }
+EMSCRIPTEN_KEEPALIVE int halvo_list_count() { return static_cast<int>(kSettingsLists.size()); }
+
+/// Number of date and time lists, which come first.
+EMSCRIPTEN_KEEPALIVE int halvo_date_time_lists() { return static_cast<int>(kDateTimeLists); }
 
 /// Number of entries in a list, or 0 for an unknown list.
-EMSCRIPTEN_KEEPALIVE int halvo_list_size(int list) {
-    return ValidList(list) ? kLists[static_cast<std::size_t>(list)].size : 0;
-}
+EMSCRIPTEN_KEEPALIVE int halvo_list_size(int list) { return ValidList(list) ? At(list).Size() : 0; }
 
-/// The device value an entry stands for (the number a date or time list shows, the minutes of a length).
+/// The device value an entry sets (the number a date or time list shows, the minutes of a length, time-lapse's switch).
 EMSCRIPTEN_KEEPALIVE int halvo_list_value(int list, int position) {
-    if (!ValidList(list)) return 0;
-    const ListField& field = kLists[static_cast<std::size_t>(list)];
-    return EntryAt(field, position).*field.value;
+    if (!ValidList(list) || !At(list).Holds(position)) return 0;
+    const SettingsList& l = At(list);
+    DeviceSettings settings;
+    SetListValue(l, l.ValueAt(position), settings);
+    return settings.*(l.onSwitch != nullptr ? l.onSwitch : l.field);
 }
 
 /// The initial position of a list, as the dialog opens.
-EMSCRIPTEN_KEEPALIVE int halvo_initial_position(int list) {
-    return ValidList(list) ? kInitialSelection.*kLists[static_cast<std::size_t>(list)].position : -1;
+EMSCRIPTEN_KEEPALIVE int halvo_initial_position(int list) { return ValidList(list) ? At(list).initial : -1; }
+
+/// A list's key, the name the page and the selection give it.
+EMSCRIPTEN_KEEPALIVE const char* halvo_list_key(int list) { return ValidList(list) ? At(list).key : ""; }
+
+/// A list's caption in a language (0 Japanese, 1 English).
+EMSCRIPTEN_KEEPALIVE const char* halvo_list_label(int list, int language) {
+    return ValidList(list) ? InLanguage(At(list).label, language) : "";
 }
 
-/// Whether the core takes this day of this month (both as list positions).
-EMSCRIPTEN_KEEPALIVE int halvo_day_exists(int month, int day) {
-    SettingsSelection selection = kInitialSelection;
-    selection.month = month;
-    selection.day = day;
-    return ConvertSelection(selection).faults.empty() ? 1 : 0;
+/// What a list's values count, in a language; empty where nothing is named.
+EMSCRIPTEN_KEEPALIVE const char* halvo_list_unit(int list, int language) {
+    return ValidList(list) ? InLanguage(At(list).unit, language) : "";
 }
+
+/// An entry's word in a language; empty in a list of numbers, whose entries are their values.
+EMSCRIPTEN_KEEPALIVE const char* halvo_entry_word(int list, int position, int language) {
+    if (!ValidList(list) || At(list).entries.empty() || !At(list).Holds(position)) return "";
+    return InLanguage(At(list).entries[static_cast<std::size_t>(position)].words, language);
+}
+
+/// The texts every front end shows: 0 the failure text, 1 what to do with a written set.txt.
+EMSCRIPTEN_KEEPALIVE const char* halvo_text(int text, int language) {
+    switch (text) {
+        case 0: return kErrorText;
+        case 1: return InLanguage(kWrittenAdvice, language);
+    }
+    return "";
+}
+
+/// The most seconds a clock reading may be moved ahead.
+EMSCRIPTEN_KEEPALIVE int halvo_max_lead() { return kMaxLeadSeconds; }
 
 /// Checks twelve positions; with no fault writes set.txt's bytes to `bytes` (kSetFileSize of them).
-/// Returns the number of faults and writes up to `capacity` of them, in order, to `faults`.
+/// Returns the number of failed checks and writes up to `capacity` of them, in order, to `faults`,
+/// three bytes each: the kind, the list and the reason.
 EMSCRIPTEN_KEEPALIVE int halvo_convert(const std::int32_t* positions, std::uint8_t* bytes, std::uint8_t* faults,
                                        int capacity) {
     const Conversion conversion = ConvertSelection(ToSelection(positions));
     int count = 0;
-    for (const SettingsFault fault : conversion.faults) {
-        if (count < capacity) faults[count] = static_cast<std::uint8_t>(fault);
+    for (const FailedCheck& failed : conversion.faults) {
+        if (count < capacity) {
+            faults[3 * count] = static_cast<std::uint8_t>(failed.kind);
+            faults[3 * count + 1] = static_cast<std::uint8_t>(failed.list);
+            faults[3 * count + 2] = static_cast<std::uint8_t>(failed.reason);
+        }
         ++count;
     }
     if (count == 0) {
@@ -146,10 +131,20 @@ EMSCRIPTEN_KEEPALIVE const char* halvo_fault_name(int fault) {
     return "";
 }
 
+/// A failed check's reason, as the page keys its messages.
+EMSCRIPTEN_KEEPALIVE const char* halvo_reason_name(int reason) {
+    switch (static_cast<FaultReason>(reason)) {
+        case FaultReason::NoEntry: return "NoEntry";
+        case FaultReason::OutsideList: return "OutsideList";
+        case FaultReason::NoSuchDay: return "NoSuchDay";
+    }
+    return "";
+}
+
 /// Positions of the six date and time lists for a clock reading; -1 for a value outside its list.
 EMSCRIPTEN_KEEPALIVE void halvo_clock_positions(const std::int32_t* clock, std::int32_t* positions) {
-    const auto out = ClockPositions({clock[0], clock[1], clock[2], clock[3], clock[4], clock[5]});
-    std::copy(out.begin(), out.end(), positions);
+    const DateTime at = PositionsFromClock({clock[0], clock[1], clock[2], clock[3], clock[4], clock[5]});
+    for (std::size_t i = 0; i < kDateTimeLists; ++i) positions[i] = at.*kDateTimeFields[i].field;
 }
 
 /// Reads a file with the strict reader. A sound file gives -1 and the twelve positions in `positions`;
@@ -158,10 +153,7 @@ EMSCRIPTEN_KEEPALIVE int halvo_read(const std::uint8_t* bytes, std::size_t size,
                                     std::uint32_t* where, char* message, std::size_t capacity) {
     const SetFileReading reading = ParseSetFile(std::span<const std::uint8_t>(bytes, size));
     if (reading.settings) {
-        const DeviceSettings& s = *reading.settings;
-        const auto date = ClockPositions({s.year, s.month, s.day, s.hour, s.minute, s.second});
-        std::copy(date.begin(), date.end(), positions);
-        for (std::size_t i = kDateTimeLists; i < kLists.size(); ++i) positions[i] = PositionOf(kLists[i], s);
+        FromSelection(SelectionOf(*reading.settings), positions);
         return -1;
     }
     const SetFileProblem& problem = *reading.problem;

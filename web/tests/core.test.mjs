@@ -60,6 +60,30 @@ test('selections → the bytes of set.txt or the faults in order', async (t) => 
   assert.throws(() => core.convert([0, 0, 0]), RangeError);
 });
 
+test('each failed check names its list and why', () => {
+  const cases = [
+    [INITIAL_POSITIONS, []],
+    [withPositions({ [MONTH]: 1, [DAY]: 29 }), [{ kind: 'DateTime', list: 'day', reason: 'NoSuchDay' }]],
+    [withPositions({ [YEAR]: -1, [FLIP]: 2 }),
+      [{ kind: 'DateTime', list: 'year', reason: 'NoEntry' }, { kind: 'Option', list: 'imageFlip', reason: 'OutsideList' }]],
+    [withPositions({ [HOUR]: 24, [AUDIO]: -1 }),
+      [{ kind: 'DateTime', list: 'hour', reason: 'OutsideList' }, { kind: 'Option', list: 'recordAudio', reason: 'NoEntry' }]],
+  ];
+  for (const [positions, failed] of cases) assert.deepEqual(core.check(positions), failed, `positions ${positions}`);
+});
+
+test('the words come through in both languages', () => {
+  const timelapse = core.lists[TIMELAPSE];
+  assert.equal(timelapse.key, 'timelapse');
+  assert.deepEqual(timelapse.label, { ja: 'タイムラプス', en: 'Time-lapse' });
+  assert.deepEqual(timelapse.words.map((word) => word.ja), ['2秒', '5秒', '10秒', 'オフ']);
+  assert.equal(core.lists[YEAR].words, null);
+  assert.deepEqual(core.lists[LENGTH].unit, { ja: '分', en: 'min' });
+  assert.equal(core.texts.error, 'ERROR!');
+  assert.match(core.texts.written.ja, /^本体をPCと接続し/);
+  assert.equal(core.maxLead, 3600);
+});
+
 test('a clock reading → date and time positions, -1 outside a list', () => {
   const cases = [
     [[2024, 3, 5, 7, 8, 9], [3, 2, 4, 7, 8, 9]],

@@ -113,6 +113,25 @@ test('a day the month lacks is named in the alert and nothing is downloaded', as
   }
 });
 
+test('lists left without a choice are each named in the alert, in check order', async () => {
+  const cases = [
+    { query: '', save: 'Save set.txt', alert: ['Year has no valid choice. Nothing was saved.', 'Sound has no valid choice. Nothing was saved.'] },
+    { query: '?lang=ja', save: '完了（set.txtを保存）', alert: ['「年」が選ばれていません。保存していません。', '「録画音声」が選ばれていません。保存していません。'] },
+  ];
+  for (const c of cases) {
+    await withPage({ query: c.query }, async (page) => {
+      let downloads = 0;
+      page.on('download', () => ++downloads);
+      await page.locator('#recordAudio').evaluate((select) => { select.selectedIndex = -1; });
+      await page.locator('#year').evaluate((select) => { select.selectedIndex = -1; });
+      await page.getByRole('button', { name: c.save }).click();
+      assert.deepEqual(await page.getByRole('alert').locator('p').allTextContents(), c.alert);
+      await page.waitForTimeout(300);
+      assert.equal(downloads, 0);
+    });
+  }
+});
+
 test('the clock button takes the local clock plus the lead', async () => {
   await withPage({ now: '2049-12-31T23:30:00+01:00' }, async (page) => {
     await choose(page, ['Image flip', 'Day'], ['Yes', '17']);

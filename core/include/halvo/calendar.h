@@ -38,35 +38,44 @@ constexpr std::int32_t DaysInMonth(std::int32_t month) {
     return kDayRange.last;
 }
 
-/// A reading of a wall clock in local time, as the PC gives it.
-struct LocalClock {
-    std::int32_t year = 0;    ///< four-digit year
-    std::int32_t month = 0;   ///< 1 … 12
-    std::int32_t day = 0;     ///< 1 … 31
+/// Whether the device's month rule lets a day stand: February refuses any day past its 29th, a 30-day month only
+/// its 31st; other months, and days or months outside their lists, are left to the range checks.
+constexpr bool MonthHasDay(std::int32_t month, std::int32_t day) {
+    if (month == 2) return day <= DaysInMonth(month);
+    if (DaysInMonth(month) == kDayRange.last - 1) return day != kDayRange.last;
+    return true;
+}
+
+/// The most seconds a clock reading may be moved ahead (the lead), so that the device can be switched on later.
+inline constexpr std::int32_t kMaxLeadSeconds = 3600;
+
+/// A date and a time of day, as six numbers: a clock reading, or the positions of the six date and time lists.
+struct DateTime {
+    std::int32_t year = 0;    ///< four-digit year, or its list position (0 = kFirstYear)
+    std::int32_t month = 0;   ///< 1 … 12, or 0 = January
+    std::int32_t day = 0;     ///< 1 … 31, or 0 = the 1st
     std::int32_t hour = 0;    ///< 0 … 23
     std::int32_t minute = 0;  ///< 0 … 59
     std::int32_t second = 0;  ///< 0 … 59
 
-    friend constexpr bool operator==(const LocalClock&, const LocalClock&) = default;
+    friend constexpr bool operator==(const DateTime&, const DateTime&) = default;
 };
 
-/// The position of each clock value in its date or time list, -1 where the value is outside that list.
-struct DatePositions {
-    std::int32_t year = -1;    ///< 0 = kFirstYear
-    std::int32_t month = -1;   ///< 0 = January
-    std::int32_t day = -1;     ///< 0 = the 1st
-    std::int32_t hour = -1;    ///< 0 = midnight
-    std::int32_t minute = -1;  ///< 0 … 59
-    std::int32_t second = -1;  ///< 0 … 59
-
-    friend constexpr bool operator==(const DatePositions&, const DatePositions&) = default;
+/// The six fields in list order, each with the range of its list.
+struct DateTimeField {
+    std::int32_t DateTime::*field;
+    ValueRange range;
+};
+inline constexpr DateTimeField kDateTimeFields[] = {
+    {&DateTime::year, kYearRange},     {&DateTime::month, kMonthRange},   {&DateTime::day, kDayRange},
+    {&DateTime::hour, kHourRange},     {&DateTime::minute, kMinuteRange}, {&DateTime::second, kSecondRange},
 };
 
-/// Each value's list position on its own; the day is judged against 1 … 31, not against its month.
-constexpr DatePositions PositionsFromClock(const LocalClock& clock) {
-    return DatePositions{kYearRange.PositionOf(clock.year),   kMonthRange.PositionOf(clock.month),
-                         kDayRange.PositionOf(clock.day),     kHourRange.PositionOf(clock.hour),
-                         kMinuteRange.PositionOf(clock.minute), kSecondRange.PositionOf(clock.second)};
+/// Each value's list position on its own, -1 where a value is outside its list; the day is judged against 1 … 31, not against its month.
+constexpr DateTime PositionsFromClock(const DateTime& clock) {
+    DateTime positions;
+    for (const DateTimeField& f : kDateTimeFields) positions.*f.field = f.range.PositionOf(clock.*f.field);
+    return positions;
 }
 
 }  // namespace halvo

@@ -1,39 +1,31 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
 #include "halvo/bounded_list.h"
+#include "halvo/calendar.h"
 
 namespace halvo {
 
-/// The selected position of each of the dialog's twelve lists, -1 where a list has no selection.
+/// The selected position of each of the dialog's twelve lists, -1 where a list has no selection; what each position
+/// means is kSettingsLists' (settings_lists.h).
 struct SettingsSelection {
-    std::int32_t year = -1;          ///< 0 = kFirstYear … kLastYear - kFirstYear
-    std::int32_t month = -1;         ///< 0 = January … 11 = December
-    std::int32_t day = -1;           ///< 0 = the 1st … 30 = the 31st
-    std::int32_t hour = -1;          ///< 0 … 23
-    std::int32_t minute = -1;        ///< 0 … 59
-    std::int32_t second = -1;        ///< 0 … 59
-    std::int32_t imageFlip = -1;     ///< 0 = no, 1 = yes
-    std::int32_t recordLength = -1;  ///< 0 = 1 min, 1 = 2 min, 2 = 3 min, 3 = 5 min
-    std::int32_t timelapse = -1;     ///< 0 = 2 s, 1 = 5 s, 2 = 10 s, 3 = off
-    std::int32_t recordAudio = -1;   ///< 0 = off, 1 = on
-    std::int32_t usbMode = -1;       ///< 0 = mass storage, 1 = recording device
-    std::int32_t timestamp = -1;     ///< 0 = off, 1 = on
+    std::int32_t year = -1;
+    std::int32_t month = -1;
+    std::int32_t day = -1;
+    std::int32_t hour = -1;
+    std::int32_t minute = -1;
+    std::int32_t second = -1;
+    std::int32_t imageFlip = -1;
+    std::int32_t recordLength = -1;
+    std::int32_t timelapse = -1;
+    std::int32_t recordAudio = -1;
+    std::int32_t usbMode = -1;
+    std::int32_t timestamp = -1;
 
     friend bool operator==(const SettingsSelection&, const SettingsSelection&) = default;
 };
-
-/// The dialog's selections when it opens: 1 January of kFirstYear, 00:00:00, no flip, 2 min, no time-lapse, sound on, mass storage, time stamp on.
-inline constexpr SettingsSelection kInitialSelection{0, 0, 0, 0, 0, 0, 0, 1, 3, 1, 0, 1};
-
-/// The recording lengths in minutes, by their position in the length list.
-inline constexpr std::array<std::int32_t, 4> kRecordMinutes{1, 2, 3, 5};
-
-/// Positions 0 … kTimelapseIntervals - 1 of the time-lapse list are intervals (2, 5 and 10 s); the next is "off".
-inline constexpr std::int32_t kTimelapseIntervals = 3;
 
 /// The thirteen values the recorder takes from set.txt.
 struct DeviceSettings {
@@ -54,6 +46,23 @@ struct DeviceSettings {
     friend bool operator==(const DeviceSettings&, const DeviceSettings&) = default;
 };
 
+/// The date and time part of a selection or of settings: list positions, or values.
+template <class Fields>
+constexpr DateTime DateTimeOf(const Fields& f) {
+    return {f.year, f.month, f.day, f.hour, f.minute, f.second};
+}
+
+/// Puts a date and time into a selection or settings, leaving the other fields as they are.
+template <class Fields>
+constexpr void SetDateTime(Fields& f, const DateTime& d) {
+    f.year = d.year;
+    f.month = d.month;
+    f.day = d.day;
+    f.hour = d.hour;
+    f.minute = d.minute;
+    f.second = d.second;
+}
+
 /// The kind of one failed check.
 enum class SettingsFault : std::uint8_t {
     DateTime,   ///< a date or time field out of range, or a day the month does not have
@@ -62,11 +71,34 @@ enum class SettingsFault : std::uint8_t {
     FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept but for two rare cases (README)
 };
 
-/// How many checks ConvertSelection runs (ten ranges and the days of the month); each fails at most once.
+/// The twelve lists, in the order of SettingsSelection's fields.
+enum class SettingsListId : std::uint8_t {
+    Year, Month, Day, Hour, Minute, Second, ImageFlip, RecordLength, Timelapse, RecordAudio, UsbMode, Timestamp,
+};
+
+/// Why a check failed.
+enum class FaultReason : std::uint8_t {
+    NoEntry,      ///< the list has no selection (position -1)
+    OutsideList,  ///< the position lies past either end of the list
+    NoSuchDay,    ///< the month has no such day (the day list's fault)
+};
+
+/// One failed check: its kind, as the dialog counts them, the list it concerns and why.
+struct FailedCheck {
+    SettingsFault kind = SettingsFault::DateTime;
+    SettingsListId list = SettingsListId::Year;
+    FaultReason reason = FaultReason::NoEntry;
+
+    friend constexpr bool operator==(const FailedCheck&, const FailedCheck&) = default;
+    /// Compares the kind alone, for callers that only count kinds.
+    friend constexpr bool operator==(const FailedCheck& check, SettingsFault fault) { return check.kind == fault; }
+};
+
+/// How many checks ConvertSelection runs (ten lists and the days of the month); each fails at most once.
 inline constexpr std::size_t kSettingsChecks = 11;
 
 /// The failed checks of one conversion, in order.
-using SettingsFaults = BoundedList<SettingsFault, kSettingsChecks>;
+using SettingsFaults = BoundedList<FailedCheck, kSettingsChecks>;
 
 /// What ConvertSelection gives back: the values, always filled in, and the failed checks in order.
 struct Conversion {

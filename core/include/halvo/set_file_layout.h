@@ -1,7 +1,7 @@
 #pragma once
 
-// The thirteen lines of set.txt. The encoder, the reader and ConvertSelection
-// all walk kSetFileLines, so the layout and the limits are written down once.
+// The thirteen lines of set.txt. The encoder and the reader walk
+// kSetFileLines, so the layout and the limits are written down once.
 
 #include <array>
 #include <cstddef>
@@ -10,6 +10,7 @@
 
 #include "halvo/calendar.h"
 #include "halvo/device_settings.h"
+#include "halvo/settings_lists.h"
 
 namespace halvo {
 
@@ -48,8 +49,6 @@ struct SetFileLine {
     std::size_t digits;                          ///< the value's width
     std::int32_t DeviceSettings::*field;         ///< the value written
     ValueRange limits;                           ///< the values the device takes (a few lines narrow them further)
-    std::int32_t SettingsSelection::*position;   ///< the list whose position + limits.first is the value; null where derived
-    SettingsFault fault;                         ///< what ConvertSelection reports for a listed value outside limits
     const char* name;                            ///< the line in the reader's messages
     const char* refusal;                         ///< why a value is refused, in words; null for "is not first to last"
 };
@@ -59,34 +58,23 @@ inline constexpr ValueRange kOffOn{0, 1};
 /// Why an off/on line refuses a value.
 inline constexpr char kOffOnRefusal[] = "is neither 0 (off) nor 1 (on)";
 
-/// The lines in file order, which is also the order ConvertSelection checks them in.
+/// The lines in file order.
 inline constexpr std::array<SetFileLine, 13> kSetFileLines{{
-    {kLabelYear, 4, &DeviceSettings::year, kYearRange, &SettingsSelection::year, SettingsFault::DateTime, "year",
-     nullptr},
-    {kLabelMonth, 2, &DeviceSettings::month, kMonthRange, &SettingsSelection::month, SettingsFault::DateTime,
-     "month", nullptr},
-    {kLabelDay, 2, &DeviceSettings::day, kDayRange, &SettingsSelection::day, SettingsFault::DateTime, "day",
-     nullptr},
-    {kLabelHour, 2, &DeviceSettings::hour, kHourRange, &SettingsSelection::hour, SettingsFault::DateTime, "hour",
-     nullptr},
-    {kLabelMinute, 2, &DeviceSettings::minute, kMinuteRange, &SettingsSelection::minute, SettingsFault::DateTime,
-     "minute", nullptr},
-    {kLabelSecond, 2, &DeviceSettings::second, kSecondRange, &SettingsSelection::second, SettingsFault::DateTime,
-     "second", nullptr},
-    {kLabelFlip, 1, &DeviceSettings::imageFlip, kOffOn, &SettingsSelection::imageFlip, SettingsFault::Option, "flip",
-     kOffOnRefusal},
-    {kLabelLength, 1, &DeviceSettings::recordMinutes, {kRecordMinutes.front(), kRecordMinutes.back()}, nullptr,
-     SettingsFault::Option, "recording length", "is not 1, 2, 3 or 5 (minutes)"},
-    {kLabelTimelapseOn, 1, &DeviceSettings::timelapseOn, kOffOn, nullptr, SettingsFault::Option,
-     "time-lapse switch", kOffOnRefusal},
-    {kLabelTimelapseInterval, 1, &DeviceSettings::timelapseInterval, {0, kTimelapseIntervals - 1}, nullptr,
-     SettingsFault::Option, "time-lapse interval", "is not 0 (2 s), 1 (5 s) or 2 (10 s)"},
-    {kLabelAudio, 1, &DeviceSettings::recordAudio, kOffOn, &SettingsSelection::recordAudio, SettingsFault::Option,
-     "audio", kOffOnRefusal},
-    {kLabelUsb, 1, &DeviceSettings::usbMode, kOffOn, &SettingsSelection::usbMode, SettingsFault::Option, "USB mode",
-     "is neither 0 (storage) nor 1 (video)"},
-    {kLabelStamp, 1, &DeviceSettings::timestamp, kOffOn, &SettingsSelection::timestamp, SettingsFault::Option,
-     "time stamp", kOffOnRefusal},
+    {kLabelYear, 4, &DeviceSettings::year, kYearRange, "year", nullptr},
+    {kLabelMonth, 2, &DeviceSettings::month, kMonthRange, "month", nullptr},
+    {kLabelDay, 2, &DeviceSettings::day, kDayRange, "day", nullptr},
+    {kLabelHour, 2, &DeviceSettings::hour, kHourRange, "hour", nullptr},
+    {kLabelMinute, 2, &DeviceSettings::minute, kMinuteRange, "minute", nullptr},
+    {kLabelSecond, 2, &DeviceSettings::second, kSecondRange, "second", nullptr},
+    {kLabelFlip, 1, &DeviceSettings::imageFlip, kOffOn, "flip", kOffOnRefusal},
+    {kLabelLength, 1, &DeviceSettings::recordMinutes, {kRecordMinutes.front(), kRecordMinutes.back()},
+     "recording length", "is not 1, 2, 3 or 5 (minutes)"},
+    {kLabelTimelapseOn, 1, &DeviceSettings::timelapseOn, kOffOn, "time-lapse switch", kOffOnRefusal},
+    {kLabelTimelapseInterval, 1, &DeviceSettings::timelapseInterval, {0, kTimelapseIntervals - 1},
+     "time-lapse interval", "is not 0 (2 s), 1 (5 s) or 2 (10 s)"},
+    {kLabelAudio, 1, &DeviceSettings::recordAudio, kOffOn, "audio", kOffOnRefusal},
+    {kLabelUsb, 1, &DeviceSettings::usbMode, kOffOn, "USB mode", "is neither 0 (storage) nor 1 (video)"},
+    {kLabelStamp, 1, &DeviceSettings::timestamp, kOffOn, "time stamp", kOffOnRefusal},
 }};
 
 /// Spaces after the last value; no line end follows them.

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "halvo/calendar.h"
+
 // The handle types of <windows.h> (STRICT): pointers to these structs.
 struct HWND__;
 struct HICON__;
@@ -55,15 +57,7 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// The fields of the PC clock that the program uses (SYSTEMTIME).
-struct LocalTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    friend bool operator==(const LocalTime&, const LocalTime&) = default;
-};
+// The fields of the PC clock that the program uses (SYSTEMTIME), in the core's date-time type.
+using LocalTime = halvo::DateTime;
 
 }  // namespace halvo::platform

@@ -1,0 +1,120 @@
+#include "halvo/settings_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "halvo/device_settings.h"
+
+namespace halvo {
+
+void PrintTo(const FailedCheck& c, std::ostream* os) {
+    *os << "{kind " << int(c.kind) << ", " << ListOf(c.list).key << ", reason " << int(c.reason) << "}";
+}
+
+namespace {
+
+using L = SettingsListId;
+using R = FaultReason;
+using F = SettingsFault;
+
+struct DetailCase {
+    std::string name;
+    void (*edit)(SettingsSelection&);
+    std::vector<FailedCheck> checks;
+};
+
+void PrintTo(const DetailCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedCheckTable : public ::testing::TestWithParam<DetailCase> {};
+
+TEST_P(FailedCheckTable, NamesTheListAndTheReason) {
+    SettingsSelection s = kInitialSelection;
+    GetParam().edit(s);
+    const SettingsFaults faults = ConvertSelection(s).faults;
+    EXPECT_EQ(std::vector<FailedCheck>(faults.begin(), faults.end()), GetParam().checks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, FailedCheckTable,
+    ::testing::Values(
+        DetailCase{"NoYear", [](SettingsSelection& s) { s.year = -1; }, {{F::DateTime, L::Year, R::NoEntry}}},
+        DetailCase{"YearPastTheList", [](SettingsSelection& s) { s.year = 30; },
+                   {{F::DateTime, L::Year, R::OutsideList}}},
+        DetailCase{"BelowTheList", [](SettingsSelection& s) { s.second = -2; },
+                   {{F::DateTime, L::Second, R::OutsideList}}},
+        // The first year is position 0: a day fault there is still the day's.
+        DetailCase{"Feb30InTheFirstYear", [](SettingsSelection& s) { s.month = 1; s.day = 29; },
+                   {{F::DateTime, L::Day, R::NoSuchDay}}},
+        DetailCase{"MinutePastTheList", [](SettingsSelection& s) { s.minute = 60; },
+                   {{F::DateTime, L::Minute, R::OutsideList}}},
+        DetailCase{"EachOptionList",
+                   [](SettingsSelection& s) { s.imageFlip = -1; s.recordAudio = 2; s.usbMode = -1; s.timestamp = 9; },
+                   {{F::Option, L::ImageFlip, R::NoEntry},
+                    {F::Option, L::RecordAudio, R::OutsideList},
+                    {F::Option, L::UsbMode, R::NoEntry},
+                    {F::Option, L::Timestamp, R::OutsideList}}},
+        DetailCase{"Day32OfFebruary: the range, then the month",
+                   [](SettingsSelection& s) { s.month = 1; s.day = 31; },
+                   {{F::DateTime, L::Day, R::OutsideList}, {F::DateTime, L::Day, R::NoSuchDay}}},
+        DetailCase{"NoMonth: no month rule", [](SettingsSelection& s) { s.month = -1; s.day = 30; },
+                   {{F::DateTime, L::Month, R::NoEntry}}}),
+    [](const ::testing::TestParamInfo<DetailCase>& test) { return test.param.name.substr(0, test.param.name.find(':')); });
+
+TEST(MonthHasDay, FollowsTheDeviceRule) {
+    struct Case {
+        std::int32_t month, day;
+        bool stands;
+    };
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr Case kCases[] = {
+        {2, 29, true},   {2, 30, false},  {2, 32, false},  {2, 0, true},     // February judges every day past 29
+        {4, 30, true},   {4, 31, false},  {11, 31, false}, {6, 32, true},    // 30-day months only their 31st
+        {1, 31, true},   {12, 31, true},  {7, 31, true},   {8, 31, true},
+        {0, 31, true},   {13, 31, true},  {-1, kMax, true},                  // other months are the range check's
+    };
+    for (const Case& c : kCases) EXPECT_EQ(MonthHasDay(c.month, c.day), c.stands) << c.month << "/" << c.day;
+}
+
+// Every entry of every list comes back as the position it was picked at.
+TEST(SelectionOf, UndoesConvertSelectionForEveryEntry) {
+    for (const SettingsList& list : kSettingsLists) {
+        for (std::int32_t at = 0; at < list.Size(); ++at) {
+            SettingsSelection s = kInitialSelection;
+            s.*list.position = at;
+            if (list.id == L::Day) s.month = 0;  // January has every day
+            const Conversion c = ConvertSelection(s);
+            ASSERT_TRUE(c.faults.empty()) << list.key << " " << at;
+            EXPECT_EQ(SelectionOf(c.settings), s) << list.key << " " << at;
+        }
+    }
+}
+
+TEST(SelectionOf, MarksValuesNoEntryGives) {
+    DeviceSettings d = ConvertSelection(kInitialSelection).settings;
+    d.year = 2051;
+    d.recordMinutes = 4;
+    d.timelapseOn = 1;
+    d.timelapseInterval = 3;
+    d.usbMode = 2;
+    const SettingsSelection s = SelectionOf(d);
+    EXPECT_EQ(s.year, -1);
+    EXPECT_EQ(s.recordLength, -1);
+    EXPECT_EQ(s.timelapse, -1);
+    EXPECT_EQ(s.usbMode, -1);
+    EXPECT_EQ(s.month, kInitialSelection.month);
+}
+
+TEST(SelectionOf, TakesTimelapseOffWhateverTheInterval) {
+    DeviceSettings d = ConvertSelection(kInitialSelection).settings;
+    d.timelapseOn = 0;
+    d.timelapseInterval = 2;
+    EXPECT_EQ(SelectionOf(d).timelapse, 3);
+}
+
+}  // namespace
+}  // namespace halvo
