@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "driver.h"
 #include "halvo/calendar.h"
+#include "halvo/settings_lists.h"
+#include "halvo/utf16.h"
 
 namespace halvo::e2e {
 namespace {
@@ -150,6 +153,19 @@ TEST_F(DialogTest, ListsHoldTheirEntriesAndInitialSelections) {
         SCOPED_TRACE("list " + std::to_string(list.id));
         EXPECT_EQ(app_.Items(list.id), list.entries);
         EXPECT_EQ(app_.Selection(list.id), list.initial);
+    }
+}
+
+// The template's captions and the other front ends' field names are one set of words.
+TEST_F(DialogTest, EachListIsCaptionedWithItsNameFromTheCore) {
+    ASSERT_TRUE(app_.Started());
+    std::vector<std::wstring> captions;
+    for (HWND c = GetWindow(app_.Dialog(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        if (ClassName(c) == L"Static") captions.push_back(WindowText(c));
+    for (const SettingsList& list : kSettingsLists) {
+        const auto caption = ToUtf16<wchar_t, 16>(list.label.japanese);
+        const std::wstring wanted = std::wstring(caption.data()) + L":";
+        EXPECT_NE(std::find(captions.begin(), captions.end(), wanted), captions.end()) << list.key;
     }
 }
 
