@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <ostream>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "halvo/device_settings.h"
+#include "halvo/utf16.h"
 
 namespace halvo {
 
@@ -114,6 +116,15 @@ TEST(SelectionOf, TakesTimelapseOffWhateverTheInterval) {
     d.timelapseOn = 0;
     d.timelapseInterval = 2;
     EXPECT_EQ(SelectionOf(d).timelapse, 3);
+}
+
+TEST(ToUtf16, ConvertsEachLengthOfSequence) {
+    static_assert(ToUtf16<char16_t, 4>("いいえ") == std::array<char16_t, 4>{0x3044, 0x3044, 0x3048, 0});
+    static_assert(ToUtf16<char16_t, 4>("A\xc3\xa9") == std::array<char16_t, 4>{0x41, 0xe9, 0, 0});
+    static_assert(ToUtf16<char16_t, 3>("\xf0\x9f\x98\x80") == std::array<char16_t, 3>{0xd83d, 0xde00, 0});
+    // At run time a text that does not fit is cut, still terminated.
+    const char* const longer = "1234";
+    EXPECT_EQ((ToUtf16<char16_t, 3>(longer)), (std::array<char16_t, 3>{u'1', u'2', 0}));
 }
 
 }  // namespace
