@@ -1,5 +1,8 @@
 #include "halvo_set.h"
 
+#include "card.h"
+#include "countdown.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -232,6 +235,8 @@ struct Options {
     std::optional<std::string> date, time, lead, output, show;
     std::array<std::optional<std::string>, kChoiceCount> choices;  // as kChoiceOptions
     bool to_stdout = false;
+    bool card = false;
+    bool countdown = false;
 };
 
 std::optional<Failure> CheckCombinations(const Options& t) {
@@ -242,11 +247,22 @@ std::optional<Failure> CheckCombinations(const Options& t) {
             writing.emplace_back(kChoiceOptions[i].name, t.choices[i].has_value());
         writing.emplace_back("--output", t.output.has_value());
         writing.emplace_back("--stdout", t.to_stdout);
+        writing.emplace_back("--card", t.card);
+        writing.emplace_back("--countdown", t.countdown);
         for (const auto& [name, given] : writing) {
             if (given) return Usage(std::string("--show: only reads a file; it does not go with ") + name);
         }
     }
     if (t.to_stdout && t.output) return Usage("--stdout: writes no file, so it does not go with --output");
+    if (t.card && (t.output || t.to_stdout)) {
+        return Usage(std::string("--card: finds the card's folder itself, so it does not go with ") +
+                     (t.output ? "--output" : "--stdout"));
+    }
+    if (t.countdown && (t.date || t.time || t.to_stdout)) {
+        return Usage(std::string("--countdown: counts down to this computer's clock reading in set.txt, so it does "
+                                 "not go with ") +
+                     (t.date ? "--date" : t.time ? "--time" : "--stdout"));
+    }
     if (t.lead && (t.date || t.time)) {
         return Usage(std::string("--lead: moves this computer's clock reading, so it does not go with ") +
                      (t.date ? "--date" : "--time"));
@@ -267,9 +283,14 @@ std::optional<Failure> CheckOutputFolder(const fs::path& folder) {
 
 // The date and time the user did not type come from one reading of the clock,
 // moved on by the lead time.
-std::optional<Failure> TakeClock(const Options& t, std::int32_t lead, const Clock& clock, SettingsSelection& sel) {
+// `moment` is the instant the written date and time stand for: the camera's
+// clock is right when it is switched on then.
+std::optional<Failure> TakeClock(const Options& t, std::int32_t lead, const Clock& clock, SettingsSelection& sel,
+                                 std::chrono::system_clock::time_point& moment) {
     if (t.date && t.time) return std::nullopt;
-    const DateTime now = clock.to_local(clock.now() + std::chrono::seconds(lead));
+    const std::chrono::system_clock::time_point reading = clock.now() + std::chrono::seconds(lead);
+    moment = std::chrono::floor<std::chrono::seconds>(reading);
+    const DateTime now = clock.to_local(reading);
     if (CheckDateTime(sel, now, !t.date, !t.time)) {
         return Usage(std::string("this computer's clock") + (lead > 0 ? " plus --lead" : "") + " reads " +
                      DateText(now) + " " + TimeText(now) + ", which the device does not accept (" + YearsText() +
@@ -278,7 +299,23 @@ std::optional<Failure> TakeClock(const Options& t, std::int32_t lead, const Cloc
     return std::nullopt;
 }
 
-std::optional<Failure> Write(const Options& t, const Clock& clock, Console& console) {
+// The card's top folder, or why there is none to write to.
+std::optional<Failure> FindCard(const Volumes& volumes, fs::path& folder) {
+    const CardChoice choice = ChooseCard(volumes);
+    if (choice.card) {
+        folder = *choice.card;
+        return std::nullopt;
+    }
+    if (choice.candidates.empty()) {
+        return Failure{kExitFile, "--card: found no mounted camera card; give the card's folder with -o"};
+    }
+    std::string found;
+    for (const std::string& volume : choice.candidates) found += (found.empty() ? "" : ", ") + Display(volume);
+    return Failure{kExitFile, "--card: found " + std::to_string(choice.candidates.size()) +
+                                  " cards and wrote nothing (" + found + "); give the card's folder with -o"};
+}
+
+std::optional<Failure> Write(const Options& t, const Clock& clock, Console& console, const Volumes& volumes) {
     SettingsSelection sel = kInitialSelection;
     std::int32_t lead = 0;
     if (t.date)
@@ -292,10 +329,13 @@ std::optional<Failure> Write(const Options& t, const Clock& clock, Console& cons
             if (auto f = TakeChoice(kChoiceOptions[i], *t.choices[i], sel)) return f;
     }
 
-    const fs::path folder = t.output ? fs::path(*t.output) : fs::path(".");
+    fs::path folder = t.output ? fs::path(*t.output) : fs::path(".");
     if (t.output)
         if (auto f = CheckOutputFolder(folder)) return f;
-    if (auto f = TakeClock(t, lead, clock, sel)) return f;
+    std::chrono::system_clock::time_point moment;
+    if (auto f = TakeClock(t, lead, clock, sel, moment)) return f;
+    if (t.card)
+        if (auto f = FindCard(volumes, folder)) return f;
 
     // Each part passed on its own; the whole selection goes through the same
     // checks once more, as the dialog's does.
@@ -320,6 +360,9 @@ std::optional<Failure> Write(const Options& t, const Clock& clock, Console& cons
         return Failure{kExitFile, "cannot create " + target + " (the folder or the file refuses writing)"};
     }
     console.out << "wrote " << target << ": " << Summary(settings) << '\n';
+    if (t.countdown && !CountDown(moment, clock, console)) {
+        return Failure{kExitInterrupted, "countdown stopped; " + target + " stays as written"};
+    }
     return std::nullopt;
 }
 
@@ -371,7 +414,7 @@ CLI::Option* AddValue(CLI::App& app, const char* name, std::optional<std::string
 
 }  // namespace
 
-int Run(const std::vector<std::string>& args, const Clock& clock, Console& console) {
+int Run(const std::vector<std::string>& args, const Clock& clock, Console& console, const Volumes& volumes) {
     CLI::App app(
         "Writes set.txt, the settings file of the video recorder, or checks an existing one.\n"
         "  halvo-set [OPTIONS]          write set.txt\n"
@@ -386,7 +429,8 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
         "\n"
         "Exit status: 0 done; 1 set.txt could not be written, or the file given to\n"
         "--show could not be read or is not sound; 2 a malformed command line or a\n"
-        "refused value (a missing --output folder counts as one).");
+        "refused value (a missing --output folder counts as one); 130 the countdown\n"
+        "was stopped with Ctrl-C (set.txt is written).");
 
     Options t;
     AddValue(app, "--date", t.date, "YYYY-MM-DD",
@@ -404,6 +448,14 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
     AddValue(app, "-o,--output", t.output, "DIR",
              "Folder to write set.txt into, e.g. the device's card; it\n"
              "must exist already [default: the current folder]");
+    app.add_flag("--card", t.card,
+                 "Write set.txt into the top folder of the camera's card: the\n"
+                 "one mounted removable volume (of several, the one holding\n"
+                 "DCIM or set.txt); not with --output or --stdout");
+    app.add_flag("--countdown", t.countdown,
+                 "After writing, count the seconds down to the time written\n"
+                 "and say when to switch the camera on, so that its clock\n"
+                 "starts right; Ctrl-C stops it. Not with --date or --time");
     app.add_flag("--stdout", t.to_stdout,
                  "Write the " + std::to_string(kSetFileSize) + " bytes of set.txt to standard output\ninstead of a file");
     app.add_option_function<std::string>(
@@ -432,7 +484,7 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
         }
 
         std::optional<Failure> failure = CheckCombinations(t);
-        if (!failure) failure = t.show ? Show(*t.show, console) : Write(t, clock, console);
+        if (!failure) failure = t.show ? Show(*t.show, console) : Write(t, clock, console, volumes);
         if (failure) {
             console.err << kProgram << ": " << failure->message << '\n';
             return failure->status;

@@ -4,22 +4,27 @@
 
 #include "halvo_set.h"
 
+#include <cstdio>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-
-#include <cstdio>
+#else
+#include <unistd.h>
 #endif
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     halvo::cli::Console console{std::cout, std::cerr, {}};
 #ifdef _WIN32
+    console.err_is_terminal = _isatty(_fileno(stderr)) != 0;
     // Text mode would turn each CR LF of set.txt into CR CR LF.
     console.binary_out = [] {
         std::cout.flush();
         _setmode(_fileno(stdout), _O_BINARY);
     };
+#else
+    console.err_is_terminal = isatty(fileno(stderr)) != 0;
 #endif
     return halvo::cli::Run(args, halvo::cli::SystemClock(), console);
 }

@@ -146,6 +146,21 @@ const std::vector<CliCase>& CliCases() {
                     "--lead: moves this computer's clock reading, so it does not go with --time"),
             Refused("stdout and output", with({"--stdout", "-o", "{dir}"}),
                     "--stdout: writes no file, so it does not go with --output"),
+            Refused("card and output", Args({"--card", "-o", "{dir}"}),
+                    "--card: finds the card's folder itself, so it does not go with --output"),
+            Refused("card and stdout", Args({"--stdout", "--card"}),
+                    "--card: finds the card's folder itself, so it does not go with --stdout"),
+            Refused("countdown with a date", Args({"--countdown", "--date", "2026-01-01", "-o", "{dir}"}),
+                    "--countdown: counts down to this computer's clock reading in set.txt, so it does not go with "
+                    "--date"),
+            Refused("countdown with a typed date and time", with({"--countdown", "-o", "{dir}"}),
+                    "--countdown: counts down to this computer's clock reading in set.txt, so it does not go with "
+                    "--date"),
+            Refused("countdown to standard output", Args({"--countdown", "--stdout"}),
+                    "--countdown: counts down to this computer's clock reading in set.txt, so it does not go with "
+                    "--stdout"),
+            Refused("show and card", Args({"--show", "{dir}", "--card"}),
+                    "--show: only reads a file; it does not go with --card"),
             Refused("show with a writing option", Args({"--show", "{dir}", "--length", "3"}),
                     "--show: only reads a file; it does not go with --length"),
             Refused("missing folder", with({"-o", "{absent}"}),

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <chrono>
+
+#include "halvo_set.h"
+
+namespace halvo::cli {
+
+/// Shows the whole seconds left until `moment` on the console's error stream, then prints
+/// "switch the camera on now" at that second; false when the user interrupted the wait.
+bool CountDown(std::chrono::system_clock::time_point moment, const Clock& clock, Console& console);
+
+}  // namespace halvo::cli
