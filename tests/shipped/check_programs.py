@@ -2,10 +2,12 @@
 """Static checks of the shipped 32-bit Windows programs, read as files.
 
 Runs natively on any machine, whether or not it can start 32-bit programs:
-the machine type, subsystem and imports of Halvo.exe and halvo-set.exe, and
-the resources Halvo.exe is made of.
+the machine type, subsystem, imports and version resource of Halvo.exe and
+halvo-set.exe, and the resources Halvo.exe is made of. The one place that
+knows what a shipped program must be: the release and bench/size.sh run it too.
 
-    check_programs.py BUILD_DIR      (a build tree of the mingw preset)
+    check_programs.py DIR    a build tree of the mingw preset, or the released
+                             folder (Halvo.exe and halvo-set.exe side by side)
 """
 import os
 import re
@@ -16,21 +18,35 @@ import unittest
 import pefile
 
 BUILD = None
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
 MACHINE_I386 = 0x014C
 SUBSYSTEM_GUI, SUBSYSTEM_CONSOLE = 2, 3
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_MANIFEST, RT_DLGINIT = 3, 5, 14, 24, 240
 LANG_JAPANESE = 0x0411
-# The DLLs that come with Windows, as the size benchmark and the release know them.
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench", "system-dlls.txt")) as f:
+# The DLLs that come with Windows.
+with open(os.path.join(SOURCE, "bench", "system-dlls.txt")) as f:
     SYSTEM_DLLS = {line.strip().lower() for line in f if line.strip() and not line.startswith("#")}
+# The version every program carries: project() of the sources this script belongs to.
+with open(os.path.join(SOURCE, "CMakeLists.txt")) as f:
+    VERSION = re.search(r"^project\(Halvo VERSION ([0-9]+\.[0-9]+\.[0-9]+)", f.read(), re.M).group(1)
 
 
-def load(name):
-    path = os.path.join(BUILD, name)
-    if not os.path.isfile(path):
-        raise AssertionError(f"{path} is not built")
-    return pefile.PE(path)
+def load(build_path):
+    """The program at its place in a build tree, or by its bare name in a released folder."""
+    for path in (os.path.join(BUILD, build_path), os.path.join(BUILD, os.path.basename(build_path))):
+        if os.path.isfile(path):
+            return pefile.PE(path)
+    raise AssertionError(f"neither {build_path} nor {os.path.basename(build_path)} in {BUILD}")
+
+
+def version_strings(pe):
+    """The version resource's strings (FileVersion, ...), decoded."""
+    for info in getattr(pe, "FileInfo", []):
+        for block in info:
+            if getattr(block, "Key", b"") == b"StringFileInfo":
+                return {k.decode(): v.decode() for table in block.StringTable for k, v in table.entries.items()}
+    return {}
 
 
 def resources(pe):
@@ -65,6 +81,7 @@ class Program:
         imported = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
         self.assertTrue(imported, "imports nothing at all")
         self.assertLessEqual(imported, SYSTEM_DLLS, f"imports DLLs that Windows does not have: {imported - SYSTEM_DLLS}")
+        self.assertEqual(version_strings(pe).get("FileVersion"), VERSION, "no version resource for " + VERSION)
 
 
 class HalvoExe(Program, unittest.TestCase):
