@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Size of Halvo.exe against its floor: a bare DialogBoxParamW program linked
 # with the same dialog resources (bare_dialog), both stripped as released.
-# Also checks that Halvo.exe is still one static 32-bit GUI program importing
-# only DLLs that come with Windows, and reports halvo-set.exe's stripped size.
+# Also runs the shipped programs' checks (tests/shipped/check_programs.py:
+# 32-bit, only DLLs that come with Windows, ...), and reports halvo-set.exe's
+# stripped size.
 #
 #   bench/size.sh [BUILD_DIR]     (default: build/mingw, a build of the mingw preset)
 #
-# Exits 1 when Halvo.exe is over twice the floor or imports anything else.
+# Exits 1 when Halvo.exe is over twice the floor or fails those checks.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,19 +28,14 @@ halvo=$(stripped_size "$halvo_exe")
 cli=$(stripped_size "$(dirname "$halvo_exe")/../cli/halvo-set.exe")
 budget=$((floor * budget_ratio))
 
-header=$("${prefix}objdump" -p "$halvo_exe")
-format=$(sed -n 's/.*file format //p' <<<"$header" | head -n 1)
-subsystem=$(sed -n 's/^Subsystem.*(\(.*\))$/\1/p' <<<"$header")
-dlls=$(awk '/DLL Name:/ { print $3 }' <<<"$header" | sort -f)
-foreign=$(grep -vixF -f "$root/bench/system-dlls.txt" <<<"$dlls" || true)
-
 kib() { awk -v b="$1" 'BEGIN { printf "%.1f KiB", b / 1024 }'; }
 size_ok=$([ "$halvo" -le "$budget" ] && echo ok || echo "OVER BUDGET")
-dlls_ok=$([ -z "$foreign" ] && echo ok || echo "NOT ONLY SYSTEM DLLS: $(echo $foreign)")
+programs_ok=$(/usr/bin/python3 "$root/tests/shipped/check_programs.py" "$build" >"$work/programs.log" 2>&1 && echo ok ||
+              { cat "$work/programs.log" >&2; echo "FAILED"; })
 printf 'floor (bare dialog)  %8d bytes = %s\n' "$floor" "$(kib "$floor")"
 printf 'Halvo.exe            %8d bytes = %s, %s x the floor (budget <= %d x = %d bytes): %s\n' \
   "$halvo" "$(kib "$halvo")" "$(awk -v a="$halvo" -v b="$floor" 'BEGIN { printf "%.2f", a / b }')" \
   "$budget_ratio" "$budget" "$size_ok"
-printf '  %s, %s, imports %s: %s\n' "$format" "$subsystem" "$(echo $dlls)" "$dlls_ok"
+printf '  shipped programs checks (tests/shipped/check_programs.py): %s\n' "$programs_ok"
 printf 'halvo-set.exe        %8d bytes = %s\n' "$cli" "$(kib "$cli")"
-[ "$size_ok$dlls_ok" = okok ]
+[ "$size_ok$programs_ok" = okok ]

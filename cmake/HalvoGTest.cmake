@@ -28,14 +28,29 @@ function(halvo_add_gtest target)
   endif()
 endfunction()
 
+# Tests on real windows share one Wine prefix, which a ctest fixture gets
+# ready before the first of them and tears down after the last. The suite
+# that knows how declares the fixture (halvo_wine_prefix_fixture); the tests,
+# in whatever folder, join it through HALVO_WINE_PREFIX_PROPERTIES.
+set(HALVO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix-tests)
+set(HALVO_WINE_PREFIX_PROPERTIES
+  FIXTURES_REQUIRED halvo_wine_prefix
+  ENVIRONMENT "WINEPREFIX=${HALVO_WINE_PREFIX}")
+
+# The fixture's two tests, NAME.setup and NAME.cleanup: `sh SCRIPT setup|cleanup
+# WINE_RUN PREFIX`, labelled with the given labels.
+function(halvo_wine_prefix_fixture name script)
+  foreach(step setup cleanup)
+    add_test(NAME ${name}.${step}
+             COMMAND sh ${script} ${step} ${CMAKE_CROSSCOMPILING_EMULATOR} ${HALVO_WINE_PREFIX})
+  endforeach()
+  set_tests_properties(${name}.setup PROPERTIES FIXTURES_SETUP halvo_wine_prefix LABELS "${ARGN}" TIMEOUT 300)
+  set_tests_properties(${name}.cleanup PROPERTIES FIXTURES_CLEANUP halvo_wine_prefix LABELS "${ARGN}" TIMEOUT 120)
+endfunction()
+
 # A GoogleTest program that opens real windows, run inside the test process:
-# it needs an X display and shares the end-to-end suite's Wine prefix, whose
-# windows close without waiting for a window manager.
+# it needs an X display and runs in the shared Wine prefix.
 function(halvo_add_gui_gtest target)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES
-      LABELS gui
-      FIXTURES_REQUIRED halvo_e2e_prefix
-      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/tests/e2e/wineprefix"
-      TIMEOUT 120)
+    PROPERTIES LABELS gui ${HALVO_WINE_PREFIX_PROPERTIES} TIMEOUT 120)
 endfunction()

@@ -3,12 +3,14 @@
 # X display, cropped to the dialog window.
 #
 #   scripts/screenshot.sh [BUILD_DIR] [OUTPUT]   (defaults: build/mingw or build/mingw64, docs/screenshot.png)
+#   HALVO_SHOT_DPI=144 scripts/screenshot.sh ... the screen at 144 DPI (150 %) instead of 96
 #
 # BUILD_DIR is a build tree of the mingw or mingw64 preset (by default the one
 # this machine runs at full speed); Halvo.exe is (re)built there first. It runs in a Wine prefix of its own, BUILD_DIR/wineprefix-screenshot
 # (set up by scripts/wine-run with the Japanese font links), inside a Wine
 # virtual desktop, so that Wine draws the window frame and caption as Windows
-# would; no window manager is needed.
+# would; no window manager is needed. Another DPI gets a prefix of its own
+# (LogPixels set in it) and a screen and desktop scaled by as much.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,10 +19,13 @@ preset=$(windows_preset)
 build=$(realpath -m "${1:-$root/build/$preset}")
 output=$(realpath -m "${2:-$root/docs/screenshot.png}")
 title='Mesk (JPN)'
+dpi=${HALVO_SHOT_DPI:-96}
+[[ $dpi =~ ^[1-9][0-9]*$ ]] || { echo "screenshot: HALVO_SHOT_DPI must be a number of dots per inch" >&2; exit 2; }
+screen=$((1024 * dpi / 96))x$((768 * dpi / 96))
 
 # A display of our own, so the picture does not depend on the desktop.
 if [ -z "${HALVO_SHOT_UNDER_XVFB:-}" ]; then
-  HALVO_SHOT_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$output"
+  HALVO_SHOT_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$build" "$output"
 fi
 
 [ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset "$preset" -B "$build" >/dev/null)
@@ -28,12 +33,15 @@ cmake --build "$build" -j2 --target Halvo >/dev/null
 exe=${HALVO_EXE:-$build/app/Halvo.exe}
 [ -f "$exe" ] || { echo "screenshot: no $exe" >&2; exit 1; }
 
-export WINEPREFIX="$build/wineprefix-screenshot"
+export WINEPREFIX="$build/wineprefix-screenshot$([ "$dpi" = 96 ] || echo "-$dpi")"
 "$root/scripts/wine-run" --init
+if [ "$dpi" != 96 ]; then
+  "$root/scripts/wine-run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+fi
 
 work=$(mktemp -d)
 winexe="Z:${exe//\//\\}"
-"$root/scripts/wine-run" explorer /desktop=halvo,1024x768 "$winexe" >/dev/null 2>&1 &
+"$root/scripts/wine-run" explorer /desktop=halvo,"$screen" "$winexe" >/dev/null 2>&1 &
 pid=$!
 cleanup() {
   kill "$pid" 2>/dev/null || true

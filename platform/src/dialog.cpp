@@ -72,7 +72,8 @@ struct CDialog::Procedure {
     }
 };
 
-CDialog::CDialog(int templateId, WindowHandle parent) : templateId_(templateId), parent_(parent) {}
+CDialog::CDialog(int templateId, WindowHandle parent)
+    : templateId_(templateId), parent_(parent), caption_(ApplicationName()) {}
 
 std::intptr_t CDialog::DoModal() {
     endRequested_ = false;
@@ -183,7 +184,7 @@ void CDialog::SetResult(std::intptr_t value) {
 WindowHandle CDialog::GetDlgItem(int controlId) const { return ::GetDlgItem(window_, controlId); }
 
 int CDialog::ShowMessageBox(const wchar_t* text) const {
-    return MessageBoxW(window_, text, ApplicationName().c_str(), MB_OK);
+    return MessageBoxW(window_, text, caption_.c_str(), MB_OK);
 }
 
 void CDialog::SetIcon(IconHandle icon, bool bigIcon) const {

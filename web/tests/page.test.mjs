@@ -1,8 +1,10 @@
-// The page in Chromium, opened from file:// with the network blocked.
+// The page in Chromium, opened from file:// with the network blocked, and
+// from a web server.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import { launch, offlineContext, openPage } from './browser.mjs';
+import http from 'node:http';
+import { launch, offlineContext, openPage, pagePath } from './browser.mjs';
 import { LAST_FILE } from './golden.mjs';
 
 const LABELS = ['Year', 'Month', 'Day', 'Hour', 'Minute', 'Second',
@@ -231,5 +233,31 @@ test('fits a 360 px wide screen without sideways scrolling', async () => {
       await page.setViewportSize({ width: 360, height: 740 });
       assert.deepEqual(await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]), [360, 360]);
     });
+  }
+});
+
+test('from a web server as from disk: the core starts, saves the golden bytes, and nothing else is asked for', async () => {
+  const html = fs.readFileSync(pagePath);
+  const asked = [];
+  const server = http.createServer((request, response) => {
+    asked.push(request.url);
+    response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    response.end(html);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const url = `http://127.0.0.1:${server.address().port}/halvo.html`;
+  // Online, so the server is reachable; the route still refuses everything but the page.
+  const context = await offlineContext(browser, { offline: false }, url);
+  try {
+    const page = await openPage(context, '?lang=en', url);
+    await choose(page, LABELS, LAST_ENTRIES);
+    const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Save set.txt' }).click()]);
+    assert.deepEqual(await savedBytes(download), LAST_FILE);
+    assert.deepEqual(page.errors, []);
+    assert.deepEqual(context.outside, [], 'the page asked for something besides itself');
+    assert.deepEqual(asked.filter((path) => path !== '/favicon.ico'), ['/halvo.html?lang=en']);
+  } finally {
+    await context.close();
+    server.close();
   }
 });

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "halvo/platform/app_name.h"
 #include "halvo/platform/types.h"
 
 namespace halvo::platform {
@@ -97,7 +98,8 @@ protected:
 
     // GetDlgItem.
     WindowHandle GetDlgItem(int controlId) const;
-    // MessageBoxW owned by the dialog, one OK button, the application name as caption.
+    // MessageBoxW owned by the dialog, one OK button, the application name
+    // (taken once, when the dialog object is made) as caption.
     int ShowMessageBox(const wchar_t* text) const;
     // WM_SETICON, large (bigIcon) or small.
     void SetIcon(IconHandle icon, bool bigIcon) const;
@@ -137,6 +139,7 @@ private:
 
     int templateId_;
     WindowHandle parent_;
+    AppNameText caption_;
     WindowHandle window_ = nullptr;
     Dispatch* current_ = nullptr;  // the innermost message being handled, null between messages
     bool endRequested_ = false;

@@ -39,7 +39,8 @@ private:
 };
 
 // The message box caption: the application object's name, or without one the
-// executable's file name without directory and extension.
+// executable's file name without directory and extension (read from the
+// module path at every call: a dialog takes it once, when it is made).
 AppNameText ApplicationName();
 
 }  // namespace halvo::platform
