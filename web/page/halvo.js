@@ -24,7 +24,7 @@
       open: 'set.txtを開く',
       dropHint: 'set.txt をこのページにドロップしても開けます。',
       dropHere: 'ここにドロップして set.txt を開く',
-      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。' + p.advice + 'カードの上では名前がちょうど set.txt でなければなりません（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。',
+      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。' + p.advice + 'カードに入れるファイルの名前は必ず set.txt にしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。',
       written: (p) => p.name + ' に書き込み、読み返して確認しました（' + p.summary + '）。' + p.advice,
       otherName: (p) => 'カメラが読むのは set.txt という名前のファイルだけです。' + p.name + ' の名前を set.txt に変えてください。',
       writeFailed: (p) => p.name + ' に書き込めませんでした（' + p.error + '）。もう一度保存してください。',
