@@ -1,6 +1,8 @@
 'use strict';
-// The page: twelve lists, the clock button, save and open. Every check, value
-// and byte comes from the core through Module.api (web/src/core_api.js).
+// The page: twelve lists, the clock button, save (through the browser's save
+// dialog where it offers one, else as a download) with a countdown to switching
+// the camera on, and open. Every check, value and byte comes from the core
+// through Module.api (web/src/core_api.js).
 
 (function () {
   // The page's own sentences; every list's caption, entries and unit, the
@@ -22,7 +24,16 @@
       open: 'set.txtを開く',
       dropHint: 'set.txt をこのページにドロップしても開けます。',
       dropHere: 'ここにドロップして set.txt を開く',
-      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。' + p.advice,
+      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。' + p.advice + 'カードに入れるファイルの名前は必ず set.txt にしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。',
+      written: (p) => p.name + ' に書き込み、読み返して確認しました（' + p.summary + '）。' + p.advice,
+      otherName: (p) => 'カメラが読むのは set.txt という名前のファイルだけです。' + p.name + ' の名前を set.txt に変えてください。',
+      writeFailed: (p) => p.name + ' に書き込めませんでした（' + p.error + '）。もう一度保存してください。',
+      readBackFailed: (p) => p.name + ' に書き込みましたが、読み返せませんでした（' + p.error + '）。もう一度保存してください。',
+      readBackDiffers: (p) => p.name + ' に書き込みましたが、読み返した内容が違います。カードに問題があるかもしれません。もう一度保存するか、別のカードを使ってください。',
+      fileType: 'テキストファイル',
+      countdown: (p) => 'カメラの電源を入れるまで' + p.seconds + '秒',
+      switchOnNow: '今カメラの電源を入れてください',
+      behind: (p) => '今電源を入れると、カメラの時計は' + p.seconds + '秒遅れます。' + (p.fresh ? '' : '「自動的にPCの時間に合わせる」を押してから') + 'もう一度保存すると新しい時刻になります。',
       clockSet: (p) => 'PCの時計（' + p.lead + '秒後）に合わせました：' + p.when + '。',
       yearOutside: (p) => 'PCの時計の年（' + p.year + '年）は ' + p.first + '〜' + p.last + '年の範囲外です。年は変更していません。',
       badLead: (p) => '「カメラの電源を入れるまでの秒数」は 0〜' + p.max + ' の整数で入力してください。何も変更していません。',
@@ -57,7 +68,16 @@
       open: 'Open set.txt',
       dropHint: 'You can also drop a set.txt onto this page.',
       dropHere: 'Drop here to open set.txt',
-      saved: (p) => 'Saved set.txt (' + p.summary + '). ' + p.advice,
+      saved: (p) => 'Saved set.txt (' + p.summary + '). ' + p.advice + ' On the card it must be named exactly set.txt: a browser may save a second download as \u201cset (1).txt\u201d.',
+      written: (p) => 'Wrote ' + p.name + ' and read it back: it holds what was saved (' + p.summary + '). ' + p.advice,
+      otherName: (p) => 'The camera only reads a file named set.txt: rename ' + p.name + ' to set.txt.',
+      writeFailed: (p) => p.name + ' could not be written (' + p.error + '). Save it again.',
+      readBackFailed: (p) => p.name + ' was written but could not be read back (' + p.error + '). Save it again.',
+      readBackDiffers: (p) => p.name + ' was written, but reading it back gave different bytes: the card may be faulty. Save it again, or use another card.',
+      fileType: 'Text file',
+      countdown: (p) => 'Switch the camera on in ' + p.seconds + ' s',
+      switchOnNow: 'Switch the camera on now',
+      behind: (p) => 'Switched on now, the camera\u2019s clock would be ' + p.seconds + ' s behind. ' + (p.fresh ? 'Save again' : 'Use this computer\u2019s clock and save again') + ' for a fresh time.',
       clockSet: (p) => 'Set from this computer\u2019s clock plus ' + p.lead + ' s: ' + p.when + '.',
       yearOutside: (p) => 'This computer\u2019s clock says ' + p.year + ', outside ' + p.first + ' to ' + p.last + ': the year was left as it was.',
       badLead: (p) => '\u201cSeconds until the camera is switched on\u201d must be a whole number from 0 to ' + p.max + '. Nothing was changed.',
@@ -75,6 +95,9 @@
     selects: [],
     status: null,  // { key, params } of the last status message, re-worded on a language switch
     alerts: [],    // [{ key, params }]
+    fromClock: false,  // the date and time lists hold a clock reading that no hand has changed since
+    countdown: null,   // { target (ms), left (whole seconds), timeout } after a save whose time came from the clock
+    saving: false,
   };
 
   function $(id) { return document.getElementById(id); }
@@ -156,9 +179,52 @@
       p.textContent = say(message);
       alert.append(p);
     }
+    showCountdown();
   }
 
+  // The timer shows the whole seconds left; in the second the file names it says "now", and so
+  // does the status (which screen readers announce, unlike a timer) for just that second.
+  function showCountdown() {
+    const timer = $('countdown');
+    const countdown = page.countdown;
+    const words = text();
+    let cue = $('switchOnNow');
+    timer.hidden = !countdown;
+    timer.classList.toggle('late', Boolean(countdown) && countdown.left < 0);
+    timer.textContent = !countdown ? '' : countdown.left > 0 ? words.countdown({ seconds: countdown.left })
+      : countdown.left === 0 ? words.switchOnNow : words.behind({ seconds: -countdown.left, fresh: page.fromClock });
+    if (!countdown || countdown.left !== 0) {
+      if (cue) cue.remove();
+      return;
+    }
+    if (!cue) {
+      cue = document.createElement('p');
+      cue.id = 'switchOnNow';
+      cue.className = 'spoken';
+      $('status').append(cue);
+    }
+    cue.textContent = words.switchOnNow;
+  }
+
+  // Wakes at each whole second before or after the target, so the count changes as the second does.
+  function tick() {
+    const countdown = page.countdown;
+    const now = Date.now();
+    countdown.left = Math.ceil((countdown.target - now) / 1000) || 0;
+    showCountdown();
+    countdown.timeout = setTimeout(tick, ((countdown.target - now) % 1000 + 1000) % 1000 || 1000);
+  }
+
+  function startCountdown(target) {
+    page.countdown = { target: target, left: 0, timeout: 0 };
+    tick();
+    $('countdown').scrollIntoView({ block: 'nearest' });
+  }
+
+  // Any new message ends the countdown: it belongs to the save that started it.
   function report(status, alerts) {
+    if (page.countdown) clearTimeout(page.countdown.timeout);
+    page.countdown = null;
     page.status = status;
     page.alerts = alerts;
     showMessages();
@@ -205,18 +271,22 @@
   }
 
   // Sets the date and time lists from the local clock plus the lead; a value outside its list keeps that list.
+  // Returns the message and, when every list took the reading, the moment the lists now name (ms).
   function useClock(lead) {
-    const now = new Date(Date.now() + lead * 1000);
+    const at = Date.now() + lead * 1000;
+    const now = new Date(at);
     const clock = [now.getFullYear(), now.getMonth() + 1, now.getDate(), now.getHours(), now.getMinutes(), now.getSeconds()];
     const found = page.api.clockPositions(clock);
     found.forEach(function (position, index) {
       if (position >= 0) page.selects[index].selectedIndex = position;
     });
+    page.fromClock = found.every((position) => position >= 0);
     if (found[0] < 0) {
       const years = lists()[0].values;
-      return { key: 'yearOutside', params: { year: clock[0], first: years[0], last: years[years.length - 1] } };
+      return { message: { key: 'yearOutside', params: { year: clock[0], first: years[0], last: years[years.length - 1] } } };
     }
-    return { key: 'clockSet', params: { lead: lead, when: selectedWhen() } };
+    // The lists hold whole seconds: they name the start of the reading's second.
+    return { message: { key: 'clockSet', params: { lead: lead, when: selectedWhen() } }, target: at - (at % 1000 + 1000) % 1000 };
   }
 
   function readLead() {
@@ -230,8 +300,7 @@
   function onUseClock() {
     const lead = readLead();
     if (lead.error) return report(null, [lead.error]);
-    const result = useClock(lead.value);
-    report(result, []);
+    report(useClock(lead.value).message, []);
   }
 
   function download(bytes) {
@@ -260,12 +329,89 @@
     });
   }
 
-  function onSave(event) {
+  function describe(error) {
+    return error && error.name ? error.name + (error.message ? ': ' + error.message : '') : String(error);
+  }
+
+  // Writes through the save dialog's handle and reads the file back: success only when it holds exactly these bytes.
+  async function writeChecked(handle, bytes) {
+    const name = handle.name;
+    let stream = null;
+    try {
+      stream = await handle.createWritable();
+      await stream.write(bytes);
+      await stream.close();
+    } catch (error) {
+      // Nothing reaches the file before close: a dropped stream leaves it as it was.
+      if (stream) Promise.resolve().then(() => stream.abort()).catch(() => {});
+      return { key: 'writeFailed', params: { name: name, error: describe(error) } };
+    }
+    let back;
+    try {
+      back = new Uint8Array(await (await handle.getFile()).arrayBuffer());
+    } catch (error) {
+      return { key: 'readBackFailed', params: { name: name, error: describe(error) } };
+    }
+    const same = back.length === bytes.length && back.every((byte, i) => byte === bytes[i]);
+    return same ? null : { key: 'readBackDiffers', params: { name: name } };
+  }
+
+  // lead: null for a date and time picked by hand, else the seconds to add to a fresh clock reading.
+  async function save(lead) {
+    let handle = null;
+    if (typeof window.showSaveFilePicker === 'function') {
+      try {
+        handle = await window.showSaveFilePicker({
+          suggestedName: 'set.txt',
+          types: [{ description: text().fileType, accept: { 'text/plain': ['.txt'] } }],
+        });
+      } catch (error) {
+        // Cancelled: nothing changes. A dialog the browser refuses (in a frame, say) leaves the download.
+        if (error && error.name === 'AbortError') return;
+      }
+    }
+    // Read the clock only now, after the dialog, so that the file is as fresh as it can be.
+    let target = null;
+    if (lead !== null) {
+      const reading = useClock(lead);
+      if (reading.target === undefined) return report(reading.message, []);
+      target = reading.target;
+    }
+    const bytes = page.api.convert(positions()).bytes;
+    if (!bytes) return report(null, faultMessages(page.api.check(positions())));
+    const said = { summary: summary(), advice: (words, language) => page.api.texts.written[language] };
+    if (!handle) {
+      download(bytes);
+      report({ key: 'saved', params: said }, []);
+    } else {
+      const failure = await writeChecked(handle, bytes);
+      if (failure) return report(null, [failure]);
+      said.name = handle.name;
+      // Memory cards' file systems ignore case, so SET.TXT is the same file to the camera.
+      const otherName = handle.name.toLowerCase() !== 'set.txt';
+      report({ key: 'written', params: said }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
+    }
+    if (target !== null) startCountdown(target);
+  }
+
+  async function onSave(event) {
     event.preventDefault();
+    if (page.saving) return;
     const failed = page.api.check(positions());
     if (failed.length > 0) return report(null, faultMessages(failed));
-    download(page.api.convert(positions()).bytes);
-    report({ key: 'saved', params: { summary: summary(), advice: (words, language) => page.api.texts.written[language] } }, []);
+    // Lists that still hold the clock's reading are read afresh, with the lead as it stands now.
+    let lead = null;
+    if (page.fromClock) {
+      const read = readLead();
+      if (read.error) return report(null, [read.error]);
+      lead = read.value;
+    }
+    page.saving = true;
+    try {
+      await save(lead);
+    } finally {
+      page.saving = false;
+    }
   }
 
   async function openFile(file) {
@@ -289,6 +435,7 @@
       }]);
     }
     result.positions.forEach(function (position, index) { page.selects[index].selectedIndex = position; });
+    page.fromClock = false;
     report({ key: 'read', params: { name: file.name } }, []);
   }
 
@@ -327,11 +474,14 @@
     buildLists();
     applyLanguage(pickLanguage());
     const opening = useClock(0);
-    report(opening.key === 'yearOutside' ? opening : null, []);
+    report(opening.target === undefined ? opening.message : null, []);
     for (const button of document.querySelectorAll('[data-lang]')) {
       button.addEventListener('click', () => applyLanguage(button.dataset.lang));
     }
     $('useClock').addEventListener('click', onUseClock);
+    for (const select of page.selects.slice(0, page.api.dateTimeLists)) {
+      for (const type of ['input', 'change']) select.addEventListener(type, () => { page.fromClock = false; });
+    }
     $('settings').addEventListener('submit', onSave);
     $('open').addEventListener('change', function (event) {
       const file = event.target.files[0];

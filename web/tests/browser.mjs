@@ -22,6 +22,9 @@ export function launch() {
 export async function offlineContext(browser, options = {}, only = pageUrl) {
   const context = await browser.newContext({ offline: true, locale: 'en-GB', timezoneId: 'Europe/Berlin', ...options });
   context.setDefaultTimeout(5000);
+  // Chromium offers the page a save dialog that a test cannot answer: pages start as in a
+  // browser without one (they download), and a test that wants the dialog puts in its own.
+  await context.addInitScript(() => { delete window.showSaveFilePicker; });
   const outside = [];
   await context.route('**/*', (route) => {
     const url = route.request().url();

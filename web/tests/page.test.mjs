@@ -166,6 +166,256 @@ test('a clock year outside the list leaves the year as it was and says so', asyn
   });
 });
 
+// "2024-03-05 07:08:26": the date and time a set.txt names (its first six lines end in them).
+function writtenTime(bytes) {
+  const v = Buffer.from(bytes).toString('latin1').split('\r\n').slice(0, 6).map((line) => /= (\d+)$/.exec(line)[1]);
+  return `${v[0]}-${v[1]}-${v[2]} ${v[3]}:${v[4]}:${v[5]}`;
+}
+
+// The page's own clock (Playwright's, once installed), in the same form.
+function pageTime(page) {
+  return page.evaluate(() => {
+    const d = new Date();
+    const two = (n) => String(n).padStart(2, '0');
+    return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())} ${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
+  });
+}
+
+async function saveByDownload(page, name = 'Save set.txt') {
+  const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name }).click()]);
+  return savedBytes(download);
+}
+
+// A fresh offline page whose clock is Playwright's, standing still at `at` until a test moves it.
+async function withClock(at, body) {
+  const context = await offlineContext(browser);
+  try {
+    await context.clock.install({ time: new Date(at).getTime() - 60000 });
+    await context.clock.pauseAt(new Date(at));
+    const page = await openPage(context, '?lang=en');
+    await body(page, context.clock);
+    assert.deepEqual(page.errors, []);
+    assert.deepEqual(context.outside, []);
+  } finally {
+    await context.close();
+  }
+}
+
+test('after a save with the clock\'s time the page counts down to the second the file names', async () => {
+  await withClock('2024-03-05T07:08:09.400+01:00', async (page, clock) => {
+    const timer = page.getByRole('timer');
+    const status = page.getByRole('status');
+    assert.equal(await timer.isHidden(), true);
+    await page.getByLabel('Seconds until the camera is switched on').fill('17');
+    await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+    const bytes = await saveByDownload(page);
+    assert.equal(writtenTime(bytes), '2024-03-05 07:08:26');
+    assert.equal(await timer.textContent(), 'Switch the camera on in 17 s');
+
+    await clock.runFor(600);
+    assert.equal(await timer.textContent(), 'Switch the camera on in 16 s');
+    await page.getByRole('button', { name: '日本語' }).click();
+    assert.equal(await timer.textContent(), 'カメラの電源を入れるまで16秒');
+    await clock.runFor(15999);
+    assert.equal(await timer.textContent(), 'カメラの電源を入れるまで1秒');
+    assert.doesNotMatch(await status.textContent(), /今カメラの電源を入れてください/);
+
+    // The countdown ends in the very second the file names: the camera's clock is right if switched on now.
+    await clock.runFor(1);
+    assert.equal(await pageTime(page), writtenTime(bytes));
+    assert.equal(await timer.textContent(), '今カメラの電源を入れてください');
+    assert.match(await status.textContent(), /^set\.txt を保存しました.*今カメラの電源を入れてください$/);
+    await clock.runFor(999);
+    assert.equal(await timer.textContent(), '今カメラの電源を入れてください');
+
+    await clock.runFor(1);
+    assert.equal(await timer.textContent(), '今電源を入れると、カメラの時計は1秒遅れます。もう一度保存すると新しい時刻になります。');
+    assert.doesNotMatch(await status.textContent(), /今カメラの電源/);
+    await page.getByRole('button', { name: 'English' }).click();
+    await clock.runFor(60000);
+    assert.equal(await timer.textContent(), 'Switched on now, the camera\u2019s clock would be 61 s behind. Save again for a fresh time.');
+    assert.equal(await status.textContent(), await status.locator('p').first().textContent(), 'the status says "now" only in that second');
+
+    // The countdown changed neither the lists nor anything else; a hand on a date list means the next save is not fresh.
+    assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2024', '3', '5', '7', '8', '26']);
+    await choose(page, ['Minute'], ['30']);
+    await clock.runFor(1000);
+    assert.match(await timer.textContent(), /62 s behind\. Use this computer\u2019s clock and save again for a fresh time\.$/);
+
+    // A save of a hand-picked time ends the countdown and starts none.
+    assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:30:26');
+    assert.equal(await timer.isHidden(), true);
+    await clock.runFor(30000);
+    assert.equal(await timer.isHidden(), true);
+  });
+});
+
+test('a save reads the clock afresh while the date and time lists still hold its reading; a hand-picked one shows no countdown', async () => {
+  const cases = [
+    { name: 'clock button, saved at once', lead: '30', button: true, wait: 0, written: '2024-03-05 07:08:39', timer: 'Switch the camera on in 30 s' },
+    { name: 'clock button, saved 20 s later', lead: '30', button: true, wait: 20000, written: '2024-03-05 07:08:59', timer: 'Switch the camera on in 30 s' },
+    { name: 'opened with the clock, lead typed', lead: '45', wait: 3000, written: '2024-03-05 07:08:57', timer: 'Switch the camera on in 45 s' },
+    { name: 'no lead: on at once', lead: '0', button: true, wait: 0, written: '2024-03-05 07:08:09', timer: 'Switch the camera on now' },
+    { name: 'a minute picked by hand after the clock', lead: '30', button: true, hand: ['Minute', '20'], wait: 5000, written: '2024-03-05 07:20:39', timer: null },
+    { name: 'a date read from a file', lead: '30', open: true, wait: 0, written: '2050-12-31 23:59:59', timer: null },
+  ];
+  for (const c of cases) {
+    await withClock('2024-03-05T07:08:09.400+01:00', async (page, clock) => {
+      await page.getByLabel('Seconds until the camera is switched on').fill(c.lead);
+      if (c.button) await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+      if (c.hand) await choose(page, [c.hand[0]], [c.hand[1]]);
+      if (c.open) {
+        await page.getByLabel('Open set.txt').setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
+        await page.getByRole('status').filter({ hasText: 'Read set.txt' }).waitFor();
+      }
+      await clock.runFor(c.wait);
+      const bytes = await saveByDownload(page);
+      assert.equal(writtenTime(bytes), c.written, c.name);
+      assert.equal(await page.getByRole('status').locator('p').first().textContent().then((s) => s.includes(`(${c.written},`)), true, c.name);
+      const [year, month, day, hour, minute, second] = c.written.split(/[- :]/).map(Number);
+      assert.deepEqual(await entries(page, LABELS.slice(0, 6)), [year, month, day, hour, minute, second].map(String), c.name);
+      if (c.timer === null) {
+        assert.equal(await page.getByRole('timer').count(), 0, c.name);
+      } else {
+        assert.equal(await page.getByRole('timer').textContent(), c.timer, c.name);
+      }
+    });
+  }
+});
+
+// The page from a local web server (the browser's own file storage needs an origin), with its
+// save dialog replaced by one that hands out files of that storage; `window.pick` says what the
+// next dialog does: { name } picks that name; { error } throws it; { fail } names the step at which
+// the handle fails; { wait } keeps the dialog open until `window.closeDialog()`.
+async function withSaveDialog(body) {
+  const html = fs.readFileSync(pagePath);
+  const server = http.createServer((request, response) => {
+    if (request.url.split('?')[0] !== '/halvo.html') return response.writeHead(404).end();
+    response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' }).end(html);
+  });
+  server.keepAliveTimeout = 1000;
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const bound = setTimeout(() => server.close(), 60000).unref();
+  const url = `http://127.0.0.1:${server.address().port}/halvo.html`;
+  const context = await offlineContext(browser, { offline: false }, url);
+  try {
+    await context.addInitScript(() => {
+      window.pick = { name: 'set.txt' };
+      window.picked = [];
+      window.showSaveFilePicker = async function (options) {
+        window.picked.push(JSON.parse(JSON.stringify(options)));
+        const pick = window.pick;
+        if (pick.error) throw new DOMException('dialog: ' + pick.error, pick.error);
+        if (pick.wait) await new Promise((resolve) => { window.closeDialog = resolve; });
+        const handle = await (await navigator.storage.getDirectory()).getFileHandle(pick.name, { create: true });
+        if (!pick.fail) return handle;
+        return {
+          name: handle.name,
+          async createWritable() {
+            if (pick.fail === 'open') throw new DOMException('no permission', 'NotAllowedError');
+            const stream = await handle.createWritable();
+            return {
+              write: (data) => (pick.fail === 'write' ? Promise.reject(new DOMException('the card is full', 'QuotaExceededError')) : stream.write(data)),
+              close: () => stream.close(),
+              abort: () => stream.abort(),
+            };
+          },
+          async getFile() {
+            if (pick.fail === 'read') throw new DOMException('the card was removed', 'NotReadableError');
+            const file = await handle.getFile();
+            return pick.fail === 'differ' ? new File([(await file.arrayBuffer()).slice(1)], file.name) : file;
+          },
+        };
+      };
+    });
+    const page = await openPage(context, '?lang=en', url);
+    page.stored = (name) => page.evaluate(async (name) => {
+      try {
+        const file = await (await (await navigator.storage.getDirectory()).getFileHandle(name)).getFile();
+        return Array.from(new Uint8Array(await file.arrayBuffer()));
+      } catch (error) {
+        return error.name;
+      }
+    }, name);
+    await body(page, context);
+    assert.deepEqual(page.errors, []);
+    assert.deepEqual(context.outside, []);
+  } finally {
+    await context.close();
+    clearTimeout(bound);
+    server.close();
+    server.closeAllConnections();
+  }
+}
+
+test('where the browser offers a save dialog, set.txt is written through it and read back', async () => {
+  const wrote = /^Wrote set\.txt and read it back: it holds what was saved \(2050-12-31 23:59:59, Image flip Yes, .*Sound Off, .*\)\. Connect the camera/;
+  const cases = [
+    { pick: { name: 'set.txt' }, status: wrote, alert: [], file: 'new' },
+    { pick: { name: 'SET.TXT' }, status: /^Wrote SET\.TXT and read it back/, alert: [], file: 'new', at: 'SET.TXT' },
+    { pick: { name: 'set (1).txt' }, status: /^Wrote set \(1\)\.txt and read it back/, alert: ['The camera only reads a file named set.txt: rename set (1).txt to set.txt.'], file: 'new', at: 'set (1).txt' },
+    { pick: { error: 'AbortError' }, status: /^Wrote set\.txt and read it back: .*Sound On/, alert: [], file: 'old' },
+    { pick: { name: 'set.txt', fail: 'open' }, status: /^$/, alert: ['set.txt could not be written (NotAllowedError: no permission). Save it again.'], file: 'old' },
+    { pick: { name: 'set.txt', fail: 'write' }, status: /^$/, alert: ['set.txt could not be written (QuotaExceededError: the card is full). Save it again.'], file: 'old' },
+    { pick: { name: 'set.txt', fail: 'read' }, status: /^$/, alert: ['set.txt was written but could not be read back (NotReadableError: the card was removed). Save it again.'], file: 'new' },
+    { pick: { name: 'set.txt', fail: 'differ' }, status: /^$/, alert: ['set.txt was written, but reading it back gave different bytes: the card may be faulty. Save it again, or use another card.'], file: 'new' },
+    // A dialog the browser refuses leaves the download.
+    { pick: { error: 'SecurityError' }, status: /^Saved set\.txt \(2050-12-31 .*Sound Off.*must be named exactly set\.txt/, alert: [], file: 'old', download: true },
+  ];
+  for (const c of cases) {
+    await withSaveDialog(async (page) => {
+      let downloads = 0;
+      page.on('download', () => ++downloads);
+      // First a sound save, so that a failed one can be seen to leave it.
+      await choose(page, LABELS, LAST_ENTRIES);
+      await choose(page, ['Sound'], ['On']);
+      await page.getByRole('button', { name: 'Save set.txt' }).click();
+      await page.getByRole('status').filter({ hasText: 'Wrote set.txt' }).waitFor();
+      const old = await page.stored('set.txt');
+      assert.equal(old.length, 282);
+
+      await choose(page, ['Sound'], ['Off']);
+      await page.evaluate((pick) => { window.pick = pick; }, c.pick);
+      const saving = c.download ? page.waitForEvent('download') : null;
+      await page.getByRole('button', { name: 'Save set.txt' }).click();
+      if (saving) assert.deepEqual(await savedBytes(await saving), LAST_FILE);
+      await page.waitForFunction(() => window.picked.length === 2);
+      await page.waitForTimeout(200);
+      const alert = await page.getByRole('alert').locator('p').allTextContents();
+      assert.deepEqual(alert, c.alert, JSON.stringify(c.pick));
+      assert.match(await page.getByRole('status').textContent(), c.status, JSON.stringify(c.pick));
+      assert.deepEqual(await page.stored(c.at ?? 'set.txt'), c.file === 'new' ? Array.from(LAST_FILE) : old, JSON.stringify(c.pick));
+      assert.equal(downloads, c.download ? 1 : 0);
+      assert.deepEqual(await page.evaluate(() => window.picked[1]),
+        { suggestedName: 'set.txt', types: [{ description: 'Text file', accept: { 'text/plain': ['.txt'] } }] });
+    });
+  }
+});
+
+test('through the save dialog the clock is read when the dialog closes, and the countdown runs', async () => {
+  await withSaveDialog(async (page, context) => {
+    await context.clock.install({ time: new Date('2026-06-15T09:41:00+02:00') });
+    await context.clock.pauseAt(new Date('2026-06-15T09:41:07.250+02:00'));
+    await page.getByLabel('Seconds until the camera is switched on').fill('30');
+    await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+    assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2026', '6', '15', '9', '41', '37']);
+    await page.evaluate(() => { window.pick = { name: 'set.txt', wait: true }; });
+    await page.getByRole('button', { name: 'Save set.txt' }).click();
+    await page.waitForFunction(() => typeof window.closeDialog === 'function');
+    // A second press while the dialog is open opens no second one.
+    await page.getByRole('button', { name: 'Save set.txt' }).click();
+    await context.clock.runFor(8000);
+    await page.evaluate(() => window.closeDialog());
+    await page.getByRole('status').filter({ hasText: 'Wrote set.txt' }).waitFor();
+    assert.equal(writtenTime(await page.stored('set.txt')), '2026-06-15 09:41:45');
+    assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 30 s');
+    assert.equal(await page.evaluate(() => window.picked.length), 1);
+    await context.clock.runFor(29750);
+    assert.equal(await pageTime(page), '2026-06-15 09:41:45');
+    assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on now');
+  });
+});
+
 test('opening a sound set.txt sets all twelve lists', async () => {
   await withPage({}, async (page) => {
     await page.getByLabel('Open set.txt').setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
