@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -122,6 +123,46 @@ TEST_F(WriterTest, DanglingLinkIsAFileOpenFaultAndCreatesNothing) {
     EXPECT_TRUE(IsLink(card_ / "set.txt"));
     EXPECT_FALSE(fs::exists(dir_ / "absent.txt"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
+}
+
+// --- leftovers of a crash ----------------------------------------------------
+
+// Makes a file as a writer that crashed (or another program) left it, last
+// written `age` ago.
+void Leave(const fs::path& p, std::chrono::seconds age) {
+    WriteRaw(p, "left over");
+    fs::last_write_time(p, fs::file_time_type::clock::now() - age);
+}
+
+TEST_F(WriterTest, StaleTemporaryFilesOfTheWritersPatternAreRemovedAndNothingElse) {
+    using namespace std::chrono_literals;
+    WriteRaw(card_ / "set.txt", "previous");
+    // Left by crashed writes, long ago: these go.
+    const std::vector<std::string> stale = {".set.txt.4242.0.tmp", ".set.txt.1.17.tmp", ".set.txt.4294967295.99.tmp"};
+    // A write in progress right now in another process: its file is fresh and stays.
+    const std::string inProgress = ".set.txt.4243.0.tmp";
+    // Other people's files, however old: alike in name, but not the exact pattern.
+    const std::vector<std::string> others = {
+        "set.txt.bak", ".set.txt.bak", "set.txt.4242.0.tmp", ".set.txt.4242.0.tmp.bak", ".set.txt.4242.0.tmpx",
+        ".set.txt.4242.tmp", ".set.txt.4242.0.1.tmp", ".set.txt.abc.0.tmp", ".set.txt.4242.0x1.tmp",
+        ".set.txt..0.tmp", ".set.txt.4242..tmp", ".set.txt.-1.0.tmp", ".set.txt.+1.0.tmp", ".set.txt. 1.0.tmp",
+        ".SET.TXT.5151.0.tmp", ".set.txt.5252.0.TMP", "x.set.txt.4242.0.tmp", ".set.txt.042.0.tmp",
+        ".set.txt.99999999999999999999999.0.tmp"};
+    for (const auto& name : stale) Leave(card_ / name, 24h);
+    Leave(card_ / inProgress, 0s);
+    for (const auto& name : others) Leave(card_ / name, 24h);
+    // A folder of that name is not a file of ours (aged where the library can age a folder: not under Wine).
+    fs::create_directory(card_ / ".set.txt.4244.0.tmp");
+    std::error_code unaged;
+    fs::last_write_time(card_ / ".set.txt.4244.0.tmp", fs::file_time_type::clock::now() - 24h, unaged);
+
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), std::nullopt);
+    EXPECT_EQ(ReadFile(card_ / "set.txt"), Expected());
+    for (const auto& name : stale) EXPECT_FALSE(fs::exists(card_ / name)) << name << " was left";
+    EXPECT_TRUE(fs::exists(card_ / inProgress)) << "a fresh temporary file (a write in progress) was removed";
+    for (const auto& name : others) EXPECT_EQ(ReadFile(card_ / name), AsBytes("left over")) << name;
+    EXPECT_TRUE(fs::is_directory(card_ / ".set.txt.4244.0.tmp"));
+    EXPECT_EQ(Entries(card_).size(), 1 + 1 + others.size() + 1);
 }
 
 #ifdef _WIN32
