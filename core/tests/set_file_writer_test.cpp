@@ -17,6 +17,7 @@
 
 #include "halvo/set_file.h"
 #include "test_files.h"
+#include "writer_test_support.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -38,39 +39,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const DeviceSettings kSettings{2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0};
-
-std::vector<std::uint8_t> Expected() {
-    const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(kSettings));
-    return {bytes.begin(), bytes.end()};
-}
-
+using test::AsBytes;
+using test::Expected;
+using test::kSettings;
 using test::ReadFile;
 using test::WriteRaw;
-
-std::vector<std::uint8_t> AsBytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-class WriterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / (std::string("halvo-writer-") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_ / "card");
-        card_ = dir_ / "card";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    // Names of the entries in a folder, links included, in no set order.
-    static std::vector<std::string> Entries(const fs::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-        return names;
-    }
-
-    fs::path dir_;
-    fs::path card_;
-};
+using test::WriterTest;
 
 // --- symbolic links ----------------------------------------------------------
 
