@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -27,6 +28,7 @@
 #else
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -130,13 +132,25 @@ TEST_F(WriterTest, StaleTemporaryFilesOfTheWritersPatternAreRemovedAndNothingEls
     std::error_code unaged;
     fs::last_write_time(card_ / ".set.txt.4244.0.tmp", fs::file_time_type::clock::now() - 24h, unaged);
 
+#ifndef _WIN32
+    // Nor a link of that name (which removing would take away, not its file).
+    fs::create_symlink(card_ / "set.txt.bak", card_ / ".set.txt.4245.0.tmp");
+    const timespec dayAgo[2] = {{::time(nullptr) - 86400, 0}, {::time(nullptr) - 86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (card_ / ".set.txt.4245.0.tmp").c_str(), dayAgo, AT_SYMLINK_NOFOLLOW), 0);
+#endif
+
     EXPECT_EQ(WriteSetFile(kSettings, card_.native()), std::nullopt);
     EXPECT_EQ(ReadFile(card_ / "set.txt"), Expected());
     for (const auto& name : stale) EXPECT_FALSE(fs::exists(card_ / name)) << name << " was left";
     EXPECT_TRUE(fs::exists(card_ / inProgress)) << "a fresh temporary file (a write in progress) was removed";
     for (const auto& name : others) EXPECT_EQ(ReadFile(card_ / name), AsBytes("left over")) << name;
     EXPECT_TRUE(fs::is_directory(card_ / ".set.txt.4244.0.tmp"));
+#ifndef _WIN32
+    EXPECT_TRUE(fs::is_symlink(card_ / ".set.txt.4245.0.tmp"));
+    EXPECT_EQ(Entries(card_).size(), 1 + 1 + others.size() + 2);
+#else
     EXPECT_EQ(Entries(card_).size(), 1 + 1 + others.size() + 1);
+#endif
 }
 
 #ifdef _WIN32
