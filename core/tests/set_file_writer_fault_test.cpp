@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "file_system.h"
@@ -358,6 +359,30 @@ TEST_F(FaultTest, TemporaryNameIsHiddenSetTxtProcessIdCounterBesideSetTxt) {
         << fs_.created[0].string();
     ExpectCard(Left::New);
 }
+
+#ifdef _WIN32
+// Hidden from the moment it exists until just before it takes set.txt's
+// place, so that a crash leaves no visible stray file. (Wine shows every name
+// that starts with a dot as hidden, so there this holds whatever the writer
+// asks for; Windows itself tells.)
+TEST_F(FaultTest, TemporaryFileIsHiddenUntilItTakesSetTxtsAttributes) {
+    Given(true);
+    std::vector<std::pair<Step, DWORD>> seen;
+    fs_.beforeStep = [&](int, Step step) {
+        if (!fs_.created.empty() && step != Step::Replace && step != Step::FlushFolder) {
+            seen.emplace_back(step, GetFileAttributesW(fs_.created[0].c_str()));
+        }
+    };
+    EXPECT_EQ(Write(), std::nullopt);
+    ASSERT_FALSE(seen.empty());
+    for (const auto& [step, attributes] : seen) {
+        if (step == Step::CreateNew) continue;  // not made yet
+        EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << StepName(step);
+        EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u) << "visible before " << StepName(step);
+    }
+    ExpectCard(Left::New);
+}
+#endif
 
 TEST_F(FaultTest, TakenNamesAreSkippedAndLeftAlone) {
     const unsigned long pid = internal::SystemFileSystem().ProcessId();
