@@ -16,12 +16,34 @@
 
 #include "file_system.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
+
 namespace halvo::test {
 
 using internal::FileHandle;
 using internal::FileSystem;
 using internal::PathChar;
 using internal::SystemError;
+
+// This system's codes for the failures the tests have steps report.
+#ifdef _WIN32
+inline constexpr SystemError kIoError = ERROR_GEN_FAILURE;  // a failing card
+inline constexpr SystemError kAccessDenied = ERROR_ACCESS_DENIED;
+inline constexpr SystemError kExists = ERROR_FILE_EXISTS;
+inline constexpr SystemError kBusy = ERROR_SHARING_VIOLATION;  // another program's sharing refuses
+#else
+inline constexpr SystemError kIoError = EIO;
+inline constexpr SystemError kAccessDenied = EACCES;
+inline constexpr SystemError kExists = EEXIST;
+inline constexpr SystemError kBusy = EBUSY;
+#endif
 
 enum class Step {
     Resolve,

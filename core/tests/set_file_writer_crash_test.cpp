@@ -23,13 +23,8 @@
 #include "scripted_file_system.h"
 #include "writer_test_support.h"
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <cerrno>
+// <windows.h> (or <cerrno>) comes with scripted_file_system.h.
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -42,6 +37,8 @@ using namespace std::chrono_literals;
 
 using test::AsBytes;
 using test::Expected;
+using test::kAccessDenied;
+using test::kBusy;
 using test::kSettings;
 using test::ReadFile;
 using test::ScriptedFileSystem;
@@ -49,14 +46,6 @@ using test::Step;
 using test::StepName;
 using test::WriteRaw;
 using test::WriterTest;
-
-#ifdef _WIN32
-constexpr internal::SystemError kSharingRefused = ERROR_SHARING_VIOLATION;
-constexpr internal::SystemError kAccessDenied = ERROR_ACCESS_DENIED;
-#else
-constexpr internal::SystemError kSharingRefused = EBUSY;
-constexpr internal::SystemError kAccessDenied = EACCES;
-#endif
 
 // How a child that ended itself at the chosen step exits, and how one that
 // finished its write does.
@@ -102,7 +91,7 @@ void Arrange(const fs::path& card, const Start& start) {
 // Writes in three pieces, so that the crash can also fall between them.
 void Script(ScriptedFileSystem& fs, const Start& start) {
     fs.writeLimit = 100;
-    if (start.heldOpen) fs.Fail(Step::Replace, kSharingRefused);
+    if (start.heldOpen) fs.Fail(Step::Replace, kBusy);
     if (start.refusesFiles) fs.Fail(Step::CreateNew, kAccessDenied);
 }
 

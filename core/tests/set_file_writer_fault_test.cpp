@@ -19,12 +19,8 @@
 #include "scripted_file_system.h"
 #include "writer_test_support.h"
 
+// <windows.h> (or <cerrno>) comes with scripted_file_system.h.
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include "process_handles.h"
 #else
 #include <csignal>
@@ -43,6 +39,10 @@ using internal::SystemError;
 using internal::Target;
 using test::AsBytes;
 using test::Expected;
+using test::kAccessDenied;
+using test::kBusy;
+using test::kExists;
+using test::kIoError;
 using test::kSettings;
 using test::ReadFile;
 using test::ScriptedFileSystem;
@@ -50,21 +50,6 @@ using test::Step;
 using test::StepName;
 using test::WriteRaw;
 using test::WriterTest;
-
-// One system's codes for each kind of failure the writer tells apart.
-#ifdef _WIN32
-constexpr SystemError kIoError = ERROR_GEN_FAILURE;  // a failing card
-constexpr SystemError kAccessDenied = ERROR_ACCESS_DENIED;
-constexpr SystemError kExists = ERROR_FILE_EXISTS;
-constexpr SystemError kBusy = ERROR_SHARING_VIOLATION;
-constexpr SystemError kRemoveBusy = ERROR_SHARING_VIOLATION;
-#else
-constexpr SystemError kIoError = EIO;
-constexpr SystemError kAccessDenied = EACCES;
-constexpr SystemError kExists = EEXIST;
-constexpr SystemError kBusy = EBUSY;
-constexpr SystemError kRemoveBusy = EBUSY;
-#endif
 
 // Longer than the new file, so that a file not cut to length shows.
 const std::string kOld(1000, 'x');
@@ -454,7 +439,7 @@ TEST_P(CleanUpTest, BusyTemporaryFileIsTriedAgainAfterGrowingWaits) {
     const int busy = GetParam();  // how many removals fail before one succeeds
     Given(true);
     fs_.Fail(Step::Flush, kIoError);
-    for (int n = 1; n <= busy; ++n) fs_.Fail(Step::Remove, kRemoveBusy, n);
+    for (int n = 1; n <= busy; ++n) fs_.Fail(Step::Remove, kBusy, n);
 
     EXPECT_EQ(Write(), SettingsFault::FileWrite);
     const std::vector<unsigned long> waits = {10, 50, 100, 200};
@@ -511,7 +496,7 @@ TEST_F(FaultTest, NoFileIsLeftOpenOnAnyPath) {
         write([step](ScriptedFileSystem& fs) { fs.Fail(Step::CreateNew, kAccessDenied).Fail(step, kIoError); });
     }
     write([](ScriptedFileSystem& fs) { fs.Fail(Step::Replace, kBusy); });
-    write([](ScriptedFileSystem& fs) { fs.Fail(Step::Remove, kRemoveBusy).Fail(Step::Flush, kIoError); });
+    write([](ScriptedFileSystem& fs) { fs.Fail(Step::Remove, kBusy).Fail(Step::Flush, kIoError); });
     EXPECT_EQ(WriteSetFile(kSettings, (card_ / "absent").native()), SettingsFault::FileOpen);
     EXPECT_EQ(OpenFileCount(), before);
 }
