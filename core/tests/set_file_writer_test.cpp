@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -16,6 +18,7 @@
 
 #include "halvo/set_file.h"
 #include "test_files.h"
+#include "writer_test_support.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -25,6 +28,7 @@
 #else
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -37,39 +41,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const DeviceSettings kSettings{2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0};
-
-std::vector<std::uint8_t> Expected() {
-    const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(kSettings));
-    return {bytes.begin(), bytes.end()};
-}
-
+using test::AsBytes;
+using test::Expected;
+using test::kSettings;
 using test::ReadFile;
 using test::WriteRaw;
-
-std::vector<std::uint8_t> AsBytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-class WriterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / (std::string("halvo-writer-") + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_ / "card");
-        card_ = dir_ / "card";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    // Names of the entries in a folder, links included, in no set order.
-    static std::vector<std::string> Entries(const fs::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-        return names;
-    }
-
-    fs::path dir_;
-    fs::path card_;
-};
+using test::WriterTest;
 
 // --- symbolic links ----------------------------------------------------------
 
@@ -122,6 +99,58 @@ TEST_F(WriterTest, DanglingLinkIsAFileOpenFaultAndCreatesNothing) {
     EXPECT_TRUE(IsLink(card_ / "set.txt"));
     EXPECT_FALSE(fs::exists(dir_ / "absent.txt"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
+}
+
+// --- leftovers of a crash ----------------------------------------------------
+
+// Makes a file as a writer that crashed (or another program) left it, last
+// written `age` ago.
+void Leave(const fs::path& p, std::chrono::seconds age) {
+    WriteRaw(p, "left over");
+    fs::last_write_time(p, fs::file_time_type::clock::now() - age);
+}
+
+TEST_F(WriterTest, StaleTemporaryFilesOfTheWritersPatternAreRemovedAndNothingElse) {
+    using namespace std::chrono_literals;
+    WriteRaw(card_ / "set.txt", "previous");
+    // Left by crashed writes, long ago: these go.
+    const std::vector<std::string> stale = {".set.txt.4242.0.tmp", ".set.txt.1.17.tmp", ".set.txt.4294967295.99.tmp"};
+    // A write in progress right now in another process: its file is fresh and stays.
+    const std::string inProgress = ".set.txt.4243.0.tmp";
+    // Other people's files, however old: alike in name, but not the exact pattern.
+    const std::vector<std::string> others = {
+        "set.txt.bak", ".set.txt.bak", "set.txt.4242.0.tmp", ".set.txt.4242.0.tmp.bak", ".set.txt.4242.0.tmpx",
+        ".set.txt.4242.tmp", ".set.txt.4242.0.1.tmp", ".set.txt.abc.0.tmp", ".set.txt.4242.0x1.tmp",
+        ".set.txt..0.tmp", ".set.txt.4242..tmp", ".set.txt.-1.0.tmp", ".set.txt.+1.0.tmp", ".set.txt. 1.0.tmp",
+        ".SET.TXT.5151.0.tmp", ".set.txt.5252.0.TMP", "x.set.txt.4242.0.tmp", ".set.txt.042.0.tmp",
+        ".set.txt.99999999999999999999999.0.tmp"};
+    for (const auto& name : stale) Leave(card_ / name, 24h);
+    Leave(card_ / inProgress, 0s);
+    for (const auto& name : others) Leave(card_ / name, 24h);
+    // A folder of that name is not a file of ours (aged where the library can age a folder: not under Wine).
+    fs::create_directory(card_ / ".set.txt.4244.0.tmp");
+    std::error_code unaged;
+    fs::last_write_time(card_ / ".set.txt.4244.0.tmp", fs::file_time_type::clock::now() - 24h, unaged);
+
+#ifndef _WIN32
+    // Nor a link of that name (which removing would take away, not its file).
+    fs::create_symlink(card_ / "set.txt.bak", card_ / ".set.txt.4245.0.tmp");
+    const timespec dayAgo[2] = {{::time(nullptr) - 86400, 0}, {::time(nullptr) - 86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (card_ / ".set.txt.4245.0.tmp").c_str(), dayAgo, AT_SYMLINK_NOFOLLOW), 0);
+#endif
+
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), std::nullopt);
+    EXPECT_EQ(ReadFile(card_ / "set.txt"), Expected());
+    for (const auto& name : stale) EXPECT_FALSE(fs::exists(card_ / name)) << name << " was left";
+    EXPECT_TRUE(fs::exists(card_ / inProgress)) << "a fresh temporary file (a write in progress) was removed";
+    for (const auto& name : others) EXPECT_EQ(ReadFile(card_ / name), AsBytes("left over")) << name;
+    EXPECT_TRUE(fs::is_directory(card_ / ".set.txt.4244.0.tmp"));
+#ifndef _WIN32
+    EXPECT_TRUE(fs::is_symlink(card_ / ".set.txt.4245.0.tmp"));
+    EXPECT_EQ(Entries(card_).size(), 1 + 1 + others.size() + 2);
+#else
+    EXPECT_EQ(Entries(card_).size(), 1 + 1 + others.size() + 1);
+#endif
 }
 
 #ifdef _WIN32

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "driver.h"
+#include "process_handles.h"
 
 namespace halvo::e2e {
 namespace {
@@ -20,44 +21,6 @@ struct Usage {
     DWORD user = 0;
     DWORD windows = 0;
 };
-
-// The system-wide handle table, for systems where GetProcessHandleCount gives 0 (Wine).
-struct HandleEntry {
-    ULONG ownerPid;
-    BYTE objectType;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-};
-struct HandleTable {
-    ULONG count;
-    HandleEntry entries[1];
-};
-using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-constexpr ULONG kSystemHandleInformation = 16;
-
-DWORD HandlesInTable(DWORD processId) {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll == nullptr) return 0;
-    const auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
-    if (query == nullptr) return 0;
-    std::vector<std::uint8_t> buffer(1 << 16);
-    for (int attempt = 0; attempt < 12; ++attempt) {
-        ULONG needed = 0;
-        const LONG status =
-            query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == 0) {
-            const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
-            DWORD n = 0;
-            for (ULONG i = 0; i < table->count; ++i) n += table->entries[i].ownerPid == processId ? 1u : 0u;
-            return n;
-        }
-        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
-    }
-    return 0;
-}
 
 BOOL CALLBACK CountWindow(HWND hwnd, LPARAM param) {
     auto* counter = reinterpret_cast<std::pair<DWORD, DWORD>*>(param);
@@ -79,7 +42,7 @@ DWORD WindowsOf(DWORD processId) {
 
 Usage Measure(HANDLE process) {
     Usage u;
-    if (!GetProcessHandleCount(process, &u.handles) || u.handles == 0) u.handles = HandlesInTable(GetProcessId(process));
+    u.handles = test::ProcessHandles(process);
     u.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     u.user = GetGuiResources(process, GR_USEROBJECTS);
     u.windows = WindowsOf(GetProcessId(process));
