@@ -2,7 +2,7 @@
 # Sourced by the scripts; defines i386_support, which prints one word:
 #   native    the kernel runs them itself
 #   emulated  they run through qemu-user, registered with binfmt_misc: they
-#             work, but about fifty times slower
+#             work, but several times slower
 #   none      they do not run at all ("Exec format error")
 
 # The binfmt_misc entry that hands i386 ELF programs to qemu; binfmt_misc is
