@@ -105,7 +105,7 @@ void CheckWebConvert(const halvo::SettingsSelection& sel, const halvo::Conversio
     // Exactly the sizes the page allocates, on the heap, so that a write past either is an overflow the sanitizer sees.
     const auto bytes = std::make_unique<std::uint8_t[]>(halvo::kSetFileSize);
     std::memset(bytes.get(), kUntouched, halvo::kSetFileSize);
-    const auto faults = std::make_unique<std::uint8_t[]>(3 * static_cast<std::size_t>(capacity) + 1);
+    const auto faults = std::make_unique<std::uint8_t[]>(3 * static_cast<std::size_t>(capacity));
     const int count = halvo_convert(positions.data(), bytes.get(), faults.get(), capacity);
 
     Require(count == static_cast<int>(c.faults.size()));
