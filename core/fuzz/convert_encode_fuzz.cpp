@@ -2,15 +2,24 @@
 // passes, asserts that the record has the device's grammar: the fixed labels,
 // the values as digits at their offsets, line feeds and the trailing spaces.
 // Arbitrary DeviceSettings also go straight into the encoder, which must stay
-// free of undefined behaviour (the sanitizers watch).
+// free of undefined behaviour (the sanitizers watch). The page's C interface
+// gets the same positions and must report the same failed checks, or the
+// same bytes, which its reader then turns back into positions.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
+#include "halvo/settings_lists.h"
+
+// Compiled in, not declared again here, so that a change to the interface's
+// signatures breaks this build rather than the calls.
+#include "halvo_web.cpp"
 
 namespace {
 
@@ -84,6 +93,45 @@ void CheckGrammar(const halvo::DeviceSettings& s, const halvo::SetRecord& r) {
     Require(crlf == 12);
 }
 
+std::array<std::int32_t, halvo::kSettingsLists.size()> PositionsOf(const halvo::SettingsSelection& sel) {
+    std::array<std::int32_t, halvo::kSettingsLists.size()> positions{};
+    for (std::size_t i = 0; i < positions.size(); ++i) positions[i] = sel.*halvo::kSettingsLists[i].position;
+    return positions;
+}
+
+void CheckWebConvert(const halvo::SettingsSelection& sel, const halvo::Conversion& c, int capacity) {
+    const auto positions = PositionsOf(sel);
+    constexpr std::uint8_t kUntouched = 0xee;
+    // Exactly the sizes the page allocates, on the heap, so that a write past either is an overflow the sanitizer sees.
+    const auto bytes = std::make_unique<std::uint8_t[]>(halvo::kSetFileSize);
+    std::memset(bytes.get(), kUntouched, halvo::kSetFileSize);
+    const auto faults = std::make_unique<std::uint8_t[]>(3 * static_cast<std::size_t>(capacity));
+    const int count = halvo_convert(positions.data(), bytes.get(), faults.get(), capacity);
+
+    Require(count == static_cast<int>(c.faults.size()));
+    for (int i = 0; i < count && i < capacity; ++i) {
+        const halvo::FailedCheck& f = c.faults[static_cast<std::size_t>(i)];
+        const std::size_t at = 3 * static_cast<std::size_t>(i);
+        Require(faults[at] == static_cast<std::uint8_t>(f.kind));
+        Require(faults[at + 1] == static_cast<std::uint8_t>(f.list));
+        Require(faults[at + 2] == static_cast<std::uint8_t>(f.reason));
+    }
+    if (count != 0) {
+        // Nothing is saved for a selection that failed a check.
+        for (std::size_t i = 0; i < halvo::kSetFileSize; ++i) Require(bytes[i] == kUntouched);
+        return;
+    }
+    const halvo::SetFileBytes expected = halvo::ToDiskBytes(halvo::EncodeSetRecord(c.settings));
+    Require(std::memcmp(bytes.get(), expected.data(), expected.size()) == 0);
+
+    // Opened again on the page, the saved file gives the positions that stand for its settings.
+    std::array<std::int32_t, halvo::kSettingsLists.size()> read{};
+    std::array<std::uint32_t, 2> where{};
+    char message[1] = {'x'};
+    Require(halvo_read(bytes.get(), halvo::kSetFileSize, read.data(), where.data(), message, sizeof message) == -1);
+    Require(read == PositionsOf(halvo::SelectionOf(c.settings)));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -106,6 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const halvo::Conversion c = halvo::ConvertSelection(sel);
     const halvo::SetRecord record = halvo::EncodeSetRecord(c.settings);
     if (c.faults.empty()) CheckGrammar(c.settings, record);
+    // The flag byte's other bits choose how many failed checks the page has room for.
+    CheckWebConvert(sel, c, (data[kNeeded - 1] >> 1) % static_cast<int>(halvo::kSettingsChecks + 1));
 
     halvo::DeviceSettings raw;
     std::int32_t* rawFields[] = {&raw.year,        &raw.month,     &raw.day,      &raw.hour,

@@ -220,6 +220,71 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
     }
 }
 
+// With time-lapse on, the interval is 0, 1 or 2; the files whose interval
+// is refused are refused for the limit itself, not for time-lapse being off.
+TEST(ParseSetFile, TimelapseIntervalWithTimelapseOn) {
+    const DeviceSettings on{2030, 6, 15, 12, 34, 56, 0, 2, 1, 1, 1, 0, 1};
+    struct Case {
+        char digit;
+        const char* refusal;  // null when the file is sound
+    };
+    const Case cases[] = {
+        {'0', nullptr},
+        {'1', nullptr},
+        {'2', nullptr},
+        {'3', "time-lapse interval 3 is not 0 (2 s), 1 (5 s) or 2 (10 s)"},
+        {'9', "time-lapse interval 9 is not 0 (2 s), 1 (5 s) or 2 (10 s)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.digit);
+        File f = FileFor(on);
+        f.at(kIntervalAt) = static_cast<std::uint8_t>(c.digit);
+        const SetFileReading r = ParseSetFile(f);
+        if (c.refusal == nullptr) {
+            ASSERT_TRUE(r.settings.has_value()) << r.problem->message;
+            DeviceSettings expected = on;
+            expected.timelapseInterval = c.digit - '0';
+            EXPECT_EQ(*r.settings, expected);
+            continue;
+        }
+        ASSERT_TRUE(r.problem.has_value());
+        EXPECT_FALSE(r.settings.has_value());
+        EXPECT_EQ(*r.problem, (SetFileProblem{SetFileProblemKind::Value, kIntervalAt, 10, c.refusal}));
+    }
+}
+
+// An unexpected byte is named by its hex value; a printable one also shows
+// its character, and the bytes a person cannot see are named in words.
+TEST(ParseSetFile, DescribesAnUnexpectedByte) {
+    struct Case {
+        std::uint8_t byte;
+        const char* described;
+    };
+    const Case cases[] = {
+        {'!', "0x21 '!'"},         {'~', "0x7e '~'"},      {'A', "0x41 'A'"},   {0x7f, "0x7f"},
+        {0x1f, "0x1f"},            {0x00, "0x00"},         {0xa4, "0xa4"},      {' ', "a space (0x20)"},
+        {'\r', "CR (0x0d)"},       {'\n', "LF (0x0a)"},    {'\t', "0x09"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.described);
+        File f = FileFor(kInitialSettings);
+        f.at(kMinuteAt + 1) = c.byte;
+        const SetFileReading r = ParseSetFile(f);
+        ASSERT_TRUE(r.problem.has_value());
+        EXPECT_EQ(r.problem->message, std::string(c.described) + " where a digit of the minute belongs");
+    }
+    // The same words in the other places that name a byte.
+    File f = FileFor(kInitialSettings);
+    f.at(kMonthAt - 4) = '!';
+    EXPECT_EQ(ParseSetFile(f).problem->message, "wrong label for the month line: 0x21 '!' where 0xeb belongs");
+    f = FileFor(kInitialSettings);
+    f.at(kStampAt + 3) = '!';
+    EXPECT_EQ(ParseSetFile(f).problem->message, "0x21 '!' where the 7 spaces after the last setting belong");
+    f = FileFor(kInitialSettings);
+    f.at(kMonthAt - 7) = '!';
+    EXPECT_EQ(ParseSetFile(f).problem->message, "0x21 '!' where the line's CR LF belongs");
+}
+
 // Strictness: no one-byte change to a good file is accepted unless the file
 // is then exactly what the writer makes for the settings read from it.
 TEST(ParseSetFile, AcceptsOnlyFilesTheWriterWouldWrite) {

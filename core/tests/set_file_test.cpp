@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 
 using golden::kInitialFile;
 
-const DeviceSettings kInitialSettings{2021, 1, 1, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1};
+constexpr DeviceSettings kInitialSettings{2021, 1, 1, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1};
 
 std::vector<std::uint8_t> Bytes(const SetFileBytes& b) { return {b.begin(), b.end()}; }
 std::vector<std::uint8_t> Golden() { return {std::begin(kInitialFile), std::end(kInitialFile)}; }
@@ -37,6 +38,41 @@ TEST(EncodeSetRecord, RecordIsTheFileWithoutCarriageReturns) {
     for (std::uint8_t b : kInitialFile)
         if (b != 0x0d) expected.push_back(b);
     EXPECT_EQ(std::vector<std::uint8_t>(record.begin(), record.end()), expected);
+}
+
+// The encoder puts as many bytes whatever the values, so one constant
+// evaluation shows that it fills the record exactly: a byte too many or too
+// few fails the build here, before any test runs.
+static_assert(detail::Encode(kInitialSettings).put == kSetRecordSize);
+static_assert(detail::ToDisk(EncodeSetRecord(kInitialSettings)).put == kSetFileSize);
+static_assert(std::ranges::equal(ToDiskBytes(EncodeSetRecord(kInitialSettings)), kInitialFile));
+
+// The same counts at run time, for values inside and far outside the checks.
+TEST(EncodeSetRecord, PutsExactlyTheRecordsBytesWhateverTheValues) {
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    std::vector<DeviceSettings> cases = {kInitialSettings, {2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0}};
+    for (std::int32_t v : {kMin, -1, 0, 9, 10, 99999, kMax}) cases.push_back({v, v, v, v, v, v, v, v, v, v, v, v, v});
+    for (const DeviceSettings& s : cases) {
+        SCOPED_TRACE(s.year);
+        const detail::EncodedRecord encoded = detail::Encode(s);
+        EXPECT_EQ(encoded.put, kSetRecordSize);
+        EXPECT_EQ(encoded.record, EncodeSetRecord(s));
+        const detail::DiskImage disk = detail::ToDisk(encoded.record);
+        EXPECT_EQ(disk.put, kSetFileSize);
+        EXPECT_EQ(disk.bytes, ToDiskBytes(encoded.record));
+    }
+}
+
+// A record that did not come from the encoder may hold more line feeds than
+// the file has room for; their CRs must not be written past the 282 bytes.
+TEST(ToDiskBytes, ARecordOfLineFeedsStopsAtTheEndOfTheFile) {
+    SetRecord record;
+    record.fill('\n');
+    const detail::DiskImage disk = detail::ToDisk(record);
+    EXPECT_EQ(disk.put, 2 * kSetRecordSize);
+    for (std::size_t i = 0; i < kSetFileSize; ++i) ASSERT_EQ(disk.bytes[i], i % 2 == 0 ? '\r' : '\n') << i;
+    EXPECT_EQ(ToDiskBytes(record), disk.bytes);
 }
 
 struct FieldCase {

@@ -1,7 +1,12 @@
 // The page's C interface over the core. Every list, value, check and byte
 // comes from the core, so this file holds no year, range or layout of its own.
 
+#ifdef __EMSCRIPTEN__
 #include <emscripten/emscripten.h>
+#else
+// Built natively for the fuzz targets, which call the same functions.
+#define EMSCRIPTEN_KEEPALIVE
+#endif
 
 #include <algorithm>
 #include <array>
