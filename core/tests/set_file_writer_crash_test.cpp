@@ -39,6 +39,7 @@ using test::AsBytes;
 using test::Expected;
 using test::kAccessDenied;
 using test::kBusy;
+using test::kOld;
 using test::kSettings;
 using test::ReadFile;
 using test::ScriptedFileSystem;
@@ -52,8 +53,6 @@ using test::WriterTest;
 constexpr int kCrashed = 3;
 constexpr int kWritten = 0;
 constexpr int kFault = 1;
-
-const std::string kOld(1000, 'x');
 
 // Where a write starts from.
 struct Start {

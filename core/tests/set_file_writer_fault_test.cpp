@@ -41,6 +41,7 @@ using test::AsBytes;
 using test::Expected;
 using test::kAccessDenied;
 using test::kBusy;
+using test::kOld;
 using test::kExists;
 using test::kIoError;
 using test::kSettings;
@@ -50,9 +51,6 @@ using test::Step;
 using test::StepName;
 using test::WriteRaw;
 using test::WriterTest;
-
-// Longer than the new file, so that a file not cut to length shows.
-const std::string kOld(1000, 'x');
 
 // The new bytes over the start of the old file: written but not cut to length.
 std::vector<std::uint8_t> NewOverOld() {

@@ -24,6 +24,9 @@ inline std::vector<std::uint8_t> Expected() {
 
 inline std::vector<std::uint8_t> AsBytes(const std::string& text) { return {text.begin(), text.end()}; }
 
+/// An old set.txt longer than the new file, so that a file not cut to length shows.
+inline const std::string kOld(1000, 'x');
+
 class WriterTest : public ::testing::Test {
 protected:
     void SetUp() override {

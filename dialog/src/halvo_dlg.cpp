@@ -40,13 +40,16 @@ static_assert(std::all_of(kSettingsLists.begin() + kDateTimeLists, kSettingsList
                           [](const SettingsList& list) { return !list.entries.empty(); }));
 
 // The Japanese words of the lists of words, by list and position.
-constexpr std::size_t kMostEntries = 4;
+constexpr std::size_t kMostEntries = [] {
+    std::size_t most = 0;
+    for (const SettingsList& list : kSettingsLists) most = std::max(most, list.entries.size());
+    return most;
+}();
 constexpr auto kListWords = [] {
     std::array<std::array<Word, kMostEntries>, kSettingsLists.size()> words{};
     for (std::size_t list = kDateTimeLists; list < kSettingsLists.size(); ++list) {
         const auto entries = kSettingsLists[list].entries;
-        if (entries.size() > kMostEntries) detail::Utf16TextIsMalformedOrTooLong();
-        for (std::size_t at = 0; at < entries.size() && at < kMostEntries; ++at)
+        for (std::size_t at = 0; at < entries.size(); ++at)
             words[list][at] = ToUtf16<wchar_t, kWordRoom>(entries[at].words.japanese);
     }
     return words;
