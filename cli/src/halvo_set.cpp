@@ -22,8 +22,10 @@
 #include "halvo/calendar.h"
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 #include "halvo/set_file_reader.h"
 #include "halvo/settings_lists.h"
+#include "halvo/settings_words.h"
 
 #ifndef HALVO_VERSION
 #error "HALVO_VERSION must be defined by the build"
@@ -58,7 +60,7 @@ constexpr ChoiceOption kChoiceOptions[] = {
 constexpr std::size_t kChoiceCount = std::size(kChoiceOptions);
 
 // The list's words in the order halvo-set names them.
-std::string Words(const SettingsList& list, const char* separator) {
+std::string OptionWords(const SettingsList& list, const char* separator) {
     std::string out;
     for (const std::int32_t at : list.optionOrder) {
         if (!out.empty()) out += separator;
@@ -91,11 +93,8 @@ std::string TimeText(const DateTime& d) {
 // option word, with the list's unit after a number ("2 min", "10 s", "off").
 std::string Said(SettingsListId id, const DeviceSettings& s) {
     const SettingsList& list = ListOf(id);
-    const std::int32_t at = PositionIn(list, s);
-    if (at < 0) return "?";
-    const std::string word = list.entries[static_cast<std::size_t>(at)].option;
-    const bool number = std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return number && *list.unit.english != '\0' ? word + " " + list.unit.english : word;
+    const std::optional<std::int32_t> at = PositionIn(list, s);
+    return at ? EntryText(list, *at) : "?";
 }
 
 // The settings in plain words, in the order of the file.
@@ -227,7 +226,7 @@ std::optional<Failure> TakeChoice(const ChoiceOption& option, const std::string&
             return std::nullopt;
         }
     }
-    return Usage(std::string(option.name) + ": " + Typed(text) + " is not one of " + Words(list, ", "));
+    return Usage(std::string(option.name) + ": " + Typed(text) + " is not one of " + OptionWords(list, ", "));
 }
 
 // Every option of the command line as typed; empty optionals were not given.
@@ -443,7 +442,7 @@ int Run(const std::vector<std::string>& args, const Clock& clock, Console& conso
              "not with --date or --time [default: 0]");
     for (std::size_t i = 0; i < kChoiceCount; ++i) {
         const ChoiceOption& option = kChoiceOptions[i];
-        AddValue(app, option.name, t.choices[i], Words(ListOf(option.list), "|"), ChoiceHelp(option));
+        AddValue(app, option.name, t.choices[i], OptionWords(ListOf(option.list), "|"), ChoiceHelp(option));
     }
     AddValue(app, "-o,--output", t.output, "DIR",
              "Folder to write set.txt into, e.g. the device's card; it\n"

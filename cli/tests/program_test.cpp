@@ -119,7 +119,7 @@ TEST(HalvoSetProgram, ShowNamesTheFirstProblemAndFails) {
         {"doubled CR", doubled_cr,
          "byte 9, line 1: the line ends in CR CR LF (a doubled CR, as from a text-mode copy); the device needs CR "
          "LF"},
-        {"length 4", bad_length, "byte 121, line 8: recording length 4 is not 1, 2, 3 or 5 (minutes)"},
+        {"length 4", bad_length, "byte 121, line 8: length 4 is not 1, 2, 3 or 5 (min)"},
         {"BOM", "\xef\xbb\xbf" + std::string(good.begin(), good.end()),
          "byte 0, line 1: the file starts with a UTF-8 byte-order mark, which the device does not expect"},
         {"empty", "", "byte 0, line 1: the file is empty; set.txt is 282 bytes"},

@@ -12,53 +12,57 @@ namespace halvo {
 namespace {
 
 // List positions come straight from the window and may be anything a 32-bit
-// int holds; the offsets are added in 64 bits and saturated back so that a
-// wild position is reported as out of range instead of overflowing.
-std::int32_t Offset(std::int32_t position, std::int32_t offset) {
-    const std::int64_t sum = std::int64_t{position} + offset;
+// int holds; the first number is added in 64 bits and saturated back so that
+// a wild position is reported as out of range instead of overflowing.
+std::int32_t SaturatedSum(std::int32_t position, std::int32_t first) {
+    const std::int64_t sum = std::int64_t{position} + first;
     if (sum > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     if (sum < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(sum);
 }
 
-// Every checked list and the days-of-the-month check fail at most once each:
-// the fault list has room for all of them.
-static_assert(std::count_if(kSettingsLists.begin(), kSettingsLists.end(),
-                            [](const SettingsList& list) { return list.fallback == kChecked; }) +
-                  1 ==
-              kSettingsChecks);
-
-// A checked list of words sets its position itself, so that an unknown one
-// reaches the device value unchanged, as the dialog always did.
+// A checked list of words lets an unknown position through as the value
+// itself, as the dialog always did, so its entries must set their positions.
 static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.end(), [](const SettingsList& list) {
-    if (list.fallback != kChecked || list.entries.empty()) return true;
+    if (list.fallback || list.numbers) return true;
     for (std::int32_t at = 0; at < list.Size(); ++at)
-        if (list.ValueAt(at) != at) return false;
+        if (ValueAt(list, at, list.field) != at) return false;
     return true;
 }));
 
 }  // namespace
 
+SettingsFaults CheckSettings(const DeviceSettings& settings) {
+    SettingsFaults faults;
+    for (const SettingsList& list : kSettingsLists) {
+        if (!ListTakes(list, settings)) faults.push_back({list.fault, list.id, FaultReason::OutsideList});
+    }
+    // Days the month does not have, checked after every list, also where the
+    // month's or the day's own check failed.
+    if (!MonthHasDay(settings.month, settings.day)) {
+        faults.push_back({ListOf(SettingsListId::Day).fault, SettingsListId::Day, FaultReason::NoSuchDay});
+    }
+    return faults;
+}
+
 Conversion ConvertSelection(const SettingsSelection& selection) {
     Conversion out;
-    DeviceSettings& s = out.settings;
-
     for (const SettingsList& list : kSettingsLists) {
         const std::int32_t at = selection.*list.position;
-        if (list.fallback != kChecked) {
-            SetListValue(list, list.ValueAt(list.Holds(at) ? at : list.fallback), s);
-            continue;
-        }
-        s.*list.field = Offset(at, list.Offset());
-        if (!list.Holds(at)) {
-            out.faults.push_back({list.fault, list.id, at == -1 ? FaultReason::NoEntry : FaultReason::OutsideList});
+        if (list.Holds(at)) {
+            SetPosition(list, at, out.settings);
+        } else if (list.fallback) {
+            SetPosition(list, *list.fallback, out.settings);
+        } else {
+            out.settings.*list.field = SaturatedSum(at, list.numbers ? list.numbers->first : 0);
         }
     }
-
-    // Days the month does not have, checked after every option, on the values
-    // above even where their own checks failed.
-    if (!MonthHasDay(s.month, s.day)) {
-        out.faults.push_back({ListOf(SettingsListId::Day).fault, SettingsListId::Day, FaultReason::NoSuchDay});
+    // The values say what is wrong; only the positions know a list had none.
+    for (FailedCheck check : CheckSettings(out.settings)) {
+        if (check.reason == FaultReason::OutsideList && selection.*ListOf(check.list).position == kNoSelection) {
+            check.reason = FaultReason::NoEntry;
+        }
+        out.faults.push_back(check);
     }
     return out;
 }

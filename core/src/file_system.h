@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 #include "path_buffer.h"
 
 namespace halvo::internal {

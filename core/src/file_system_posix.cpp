@@ -53,9 +53,7 @@ public:
         if (S_ISLNK(status.st_mode)) {
             PathBuffer resolved;
             if (::realpath(path.Get(), resolved.Room()) == nullptr) return Target::Refused;
-            std::size_t length = 0;
-            while (resolved.Get()[length] != '\0') ++length;
-            if (!resolved.Adopt(length)) return Target::Refused;
+            if (!resolved.Adopt(TextLength(resolved.Get()))) return Target::Refused;
             path = resolved;
             if (::stat(path.Get(), &status) != 0) return Target::Refused;
         }

@@ -124,7 +124,7 @@ public:
 
     SystemError ListFolder(const PathChar* folder, FolderVisitor& visitor) override {
         PathBuffer pattern;
-        if (!pattern.Append(folder, Length(folder)) || !pattern.EndWithSeparator() || !pattern.AppendAscii("*")) {
+        if (!pattern.Append(folder, TextLength(folder)) || !pattern.EndWithSeparator() || !pattern.AppendAscii("*")) {
             return ERROR_FILENAME_EXCED_RANGE;
         }
         WIN32_FIND_DATAW found;
@@ -148,11 +148,6 @@ private:
     static SystemError Opened(HANDLE handle, FileHandle& file) {
         file = reinterpret_cast<FileHandle>(handle);
         return handle == INVALID_HANDLE_VALUE ? LastError() : kNoError;
-    }
-    static std::size_t Length(const PathChar* text) {
-        std::size_t n = 0;
-        while (text[n] != PathChar(0)) ++n;
-        return n;
     }
 };
 

@@ -22,6 +22,13 @@ inline constexpr std::size_t kPathRoom = 4096;
 
 inline bool IsSeparator(PathChar c) { return c == PathChar('/') || c == PathChar('\\'); }
 
+// The length of a NUL-terminated path or name, in its characters.
+inline std::size_t TextLength(const PathChar* text) {
+    std::size_t length = 0;
+    while (text[length] != PathChar(0)) ++length;
+    return length;
+}
+
 class PathBuffer {
 public:
     // False when the text does not fit or holds a NUL, which no file name can.

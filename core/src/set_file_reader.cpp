@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "halvo/calendar.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_layout.h"
+#include "halvo/settings_lists.h"
+#include "halvo/settings_words.h"
 
 namespace halvo {
 namespace {
@@ -35,7 +39,7 @@ public:
     const std::optional<SetFileProblem>& Problem() const { return problem_; }
     std::size_t At() const { return at_; }
 
-    bool Label(std::span<const std::uint8_t> label, const char* line_name) {
+    bool Label(std::span<const std::uint8_t> label, const std::string& line_name) {
         for (std::uint8_t expected : label) {
             if (!Available()) return false;
             if (bytes_[at_] != expected) {
@@ -49,7 +53,7 @@ public:
     }
 
     // Reads `count` ASCII digits as a number.
-    bool Digits(std::size_t count, const char* field, std::int32_t& value) {
+    bool Digits(std::size_t count, const std::string& field, std::int32_t& value) {
         value = 0;
         for (std::size_t i = 0; i < count; ++i) {
             if (!Available()) return false;
@@ -147,6 +151,12 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::
     return true;
 }
 
+std::string Padded(std::int32_t v, std::size_t digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*d", static_cast<int>(digits), static_cast<int>(v));
+    return text;
+}
+
 // The width a field is written in, for the messages that mention it.
 std::size_t DigitsOf(std::int32_t DeviceSettings::*field) {
     for (const SetFileLine& line : kSetFileLines)
@@ -154,44 +164,96 @@ std::size_t DigitsOf(std::int32_t DeviceSettings::*field) {
     return 1;
 }
 
-std::string Padded(std::int32_t v, std::size_t digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*d", static_cast<int>(digits), static_cast<int>(v));
-    return text;
+// A line as the messages name it: its setting, and which value of it.
+std::string NameOf(const SetFileLine& line) {
+    const std::string name = ListOf(line.list).name;
+    return line.part != nullptr ? name + " " + line.part : name;
 }
 
-// Why the value read for `line` is refused, given the lines read before it;
-// empty when the device takes it. The same limits ConvertSelection applies to
-// the dialog's choices.
+// The values a line may hold in ascending order, each with what it means:
+// "0 (off)", "1 (on)". A switch reads as off/on; an entry whose word is its
+// value needs no gloss, the list's unit going at the end instead.
+std::vector<std::string> ValuesOf(const SettingsList& list, std::int32_t DeviceSettings::*field, std::string& unit) {
+    std::vector<std::pair<std::int32_t, std::string>> found;
+    for (std::int32_t at = 0; at < list.Size(); ++at) {
+        const std::int32_t v = ValueAt(list, at, field);
+        if (std::any_of(found.begin(), found.end(), [v](const auto& f) { return f.first == v; })) continue;
+        const std::string value = Padded(v, DigitsOf(field));
+        if (field == list.onSwitch) {
+            found.emplace_back(v, value + " (" + kOffOnEntries[v == 0 ? 0 : 1].option + ")");
+        } else if (value == list.Entry(at).option) {
+            found.emplace_back(v, value);
+            unit = list.unit.english;
+        } else {
+            found.emplace_back(v, value + " (" + EntryText(list, at) + ")");
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> out;
+    for (auto& f : found) out.push_back(std::move(f.second));
+    return out;
+}
+
+// Why the value read for a line is refused, given the lines read before it;
+// empty when the device takes it. The rule is the lists' (ListTakes,
+// MonthHasDay), applied line by line so that the first refused value in the
+// file is the one reported.
 std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSettings& earlier) {
-    const std::string shown = std::string(line.name) + " " + Padded(v, line.digits);
-    const bool listed = line.field != &DeviceSettings::recordMinutes ||
-                        std::find(kRecordMinutes.begin(), kRecordMinutes.end(), v) != kRecordMinutes.end();
-    if (!line.limits.Holds(v) || !listed) {
-        if (line.refusal != nullptr) return shown + " " + line.refusal;
-        return shown + " is not " + Padded(line.limits.first, line.digits) + " to " +
-               Padded(line.limits.last, line.digits);
+    const SettingsList& list = ListOf(line.list);
+    const std::string shown = NameOf(line) + " " + Padded(v, line.digits);
+    DeviceSettings read = earlier;
+    read.*line.field = v;
+    if (list.numbers) {
+        if (!ListTakes(list, read)) {
+            return shown + " is not " + Padded(list.numbers->first, line.digits) + " to " +
+                   Padded(list.numbers->last, line.digits);
+        }
+        // No leap-year rule: 29 February is taken in every year.
+        if (line.list == SettingsListId::Day && !MonthHasDay(earlier.month, v)) {
+            return shown + " of month " + Padded(earlier.month, DigitsOf(&DeviceSettings::month)) + ", which has " +
+                   std::to_string(DaysInMonth(earlier.month)) + " days";
+        }
+        return {};
     }
-    // No leap-year rule: 29 February is taken in every year.
-    if (line.field == &DeviceSettings::day && !MonthHasDay(earlier.month, v)) {
-        return shown + " of month " + Padded(earlier.month, DigitsOf(&DeviceSettings::month)) + ", which has " +
-               std::to_string(DaysInMonth(earlier.month)) + " days";
+
+    // The entries that agree with this line alone, and with the list's switch read before it too.
+    bool alone = false;
+    std::vector<std::int32_t> switched;  // the entries that give the switch read before this line
+    for (std::int32_t at = 0; at < list.Size(); ++at) {
+        const bool afterSwitch = list.onSwitch != nullptr && line.field != list.onSwitch;
+        if (afterSwitch && ValueAt(list, at, list.onSwitch) == earlier.*list.onSwitch) switched.push_back(at);
+        if (ValueAt(list, at, line.field) != v) continue;
+        alone = true;
+        if (afterSwitch && ValueAt(list, at, list.onSwitch) != earlier.*list.onSwitch) continue;
+        return {};
     }
-    // The writers always put 0 here when time-lapse is off, so anything else
-    // did not come from them.
-    if (line.field == &DeviceSettings::timelapseInterval && earlier.timelapseOn == 0 && v != 0) {
-        return shown + " with time-lapse off; it is 0 whenever time-lapse is off";
+    if (!alone) {
+        std::string unit;
+        const std::vector<std::string> values = ValuesOf(list, line.field, unit);
+        return shown + (values.size() == 2 ? " is neither " + values[0] + " nor " + values[1]
+                                           : " is not " + Either(values)) +
+               (unit.empty() ? "" : " (" + unit + ")");
     }
+    // The writers put what the switch's entries give, so anything else did not come from them.
+    std::vector<std::string> words, values;
+    for (const std::int32_t at : switched) {
+        words.push_back(EntryText(list, at));
+        const std::string value = Padded(ValueAt(list, at, line.field), line.digits);
+        if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
+    }
+    const std::string state = std::string(list.name) + " " + Either(words);
+    return shown + " with " + state + "; it is " + Either(values) + " whenever " + list.name + " is " + Either(words);
     return {};
 }
 
 bool ReadAll(Reader& r, DeviceSettings& s) {
     for (const SetFileLine& line : kSetFileLines) {
         if (&line != &kSetFileLines.front() && !r.LineEnd()) return false;
-        if (!r.Label(line.label, line.name)) return false;
+        const std::string name = NameOf(line);
+        if (!r.Label(line.label, name)) return false;
         const std::size_t value_at = r.At();
         std::int32_t value = 0;
-        if (!r.Digits(line.digits, line.name, value)) return false;
+        if (!r.Digits(line.digits, name, value)) return false;
         const std::string refusal = Refusal(line, value, s);
         if (!refusal.empty()) return r.Fail(SetFileProblemKind::Value, value_at, refusal);
         s.*line.field = value;

@@ -10,6 +10,7 @@
 
 #include "file_system.h"
 #include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 
 namespace halvo {
 namespace internal {
@@ -111,9 +112,7 @@ public:
             return;
         }
         PathBuffer path;
-        std::size_t length = 0;
-        while (entry.name[length] != PathChar(0)) ++length;
-        if (path.Append(target_.Get(), target_.FolderLength()) && path.Append(entry.name, length)) {
+        if (path.Append(target_.Get(), target_.FolderLength()) && path.Append(entry.name, TextLength(entry.name))) {
             RemoveOnce(fs_, path.Get());
         }
     }

@@ -166,5 +166,70 @@ TEST(ConvertSelection, LengthAndTimelapsePositions) {
     }
 }
 
+// The same rule over device values, as the reader and halvo-set apply it: here
+// the lists that never fail by position (length, time-lapse) can fail too.
+struct ValueCase {
+    std::string name;
+    void (*edit)(DeviceSettings&);
+    std::vector<FailedCheck> checks;
+};
+
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckSettingsTable : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(CheckSettingsTable, NamesEachValueNoListGives) {
+    DeviceSettings d = ConvertSelection(kInitialSelection).settings;
+    GetParam().edit(d);
+    const SettingsFaults faults = CheckSettings(d);
+    EXPECT_EQ(std::vector<FailedCheck>(faults.begin(), faults.end()), GetParam().checks);
+}
+
+using L = SettingsListId;
+constexpr FaultReason kOutside = FaultReason::OutsideList;
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CheckSettingsTable,
+    ::testing::Values(
+        ValueCase{"Initial", [](DeviceSettings&) {}, {}},
+        ValueCase{"EveryLengthAndInterval",
+                  [](DeviceSettings& d) { d.recordMinutes = 5; d.timelapseOn = 1; d.timelapseInterval = 2; }, {}},
+        ValueCase{"Feb29", [](DeviceSettings& d) { d.month = 2; d.day = 29; }, {}},
+        ValueCase{"Length4", [](DeviceSettings& d) { d.recordMinutes = 4; }, {{F::Option, L::RecordLength, kOutside}}},
+        ValueCase{"Length0", [](DeviceSettings& d) { d.recordMinutes = 0; }, {{F::Option, L::RecordLength, kOutside}}},
+        ValueCase{"Interval3", [](DeviceSettings& d) { d.timelapseOn = 1; d.timelapseInterval = 3; },
+                  {{F::Option, L::Timelapse, kOutside}}},
+        // Off always writes interval 0: any other interval is no pair an entry gives.
+        ValueCase{"IntervalWhileOff", [](DeviceSettings& d) { d.timelapseInterval = 1; },
+                  {{F::Option, L::Timelapse, kOutside}}},
+        ValueCase{"Switch2", [](DeviceSettings& d) { d.timelapseOn = 2; }, {{F::Option, L::Timelapse, kOutside}}},
+        ValueCase{"Year2020", [](DeviceSettings& d) { d.year = 2020; }, {{F::DateTime, L::Year, kOutside}}},
+        ValueCase{"Usb2ThenApril31",
+                  [](DeviceSettings& d) { d.usbMode = 2; d.month = 4; d.day = 31; },
+                  {{F::Option, L::UsbMode, kOutside}, {F::DateTime, L::Day, FaultReason::NoSuchDay}}},
+        // As many checks as can fail at once: every list but the month, whose February lacks the day.
+        ValueCase{"AllButTheMonth",
+                  [](DeviceSettings& d) { d = {kMin, 2, 32, -1, 60, 60, 2, 4, 0, 1, 2, 2, 2}; },
+                  {{F::DateTime, L::Year, kOutside}, {F::DateTime, L::Day, kOutside}, {F::DateTime, L::Hour, kOutside},
+                   {F::DateTime, L::Minute, kOutside}, {F::DateTime, L::Second, kOutside},
+                   {F::Option, L::ImageFlip, kOutside}, {F::Option, L::RecordLength, kOutside},
+                   {F::Option, L::Timelapse, kOutside}, {F::Option, L::RecordAudio, kOutside},
+                   {F::Option, L::UsbMode, kOutside}, {F::Option, L::Timestamp, kOutside},
+                   {F::DateTime, L::Day, FaultReason::NoSuchDay}}}),
+    [](const ::testing::TestParamInfo<ValueCase>& test) { return test.param.name; });
+
+// Every value an entry of any list gives passes; the positions' checks are the values' checks.
+TEST(CheckSettings, TakesEveryEntryOfEveryList) {
+    for (const SettingsList& list : kSettingsLists) {
+        for (std::int32_t at = 0; at < list.Size(); ++at) {
+            SettingsSelection s = kInitialSelection;
+            s.*list.position = at;
+            const Conversion c = ConvertSelection(s);
+            ASSERT_TRUE(c.faults.empty()) << list.key << " " << at;
+            EXPECT_TRUE(CheckSettings(c.settings).empty()) << list.key << " " << at;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace halvo

@@ -67,7 +67,7 @@ bool Holds(const std::vector<Bytes>& entries, const Bytes& value) {
 TEST(FuzzDictionary, HoldsEveryLabelAndTheLineEnd) {
     const std::vector<Bytes> entries = DictionaryEntries(HALVO_FUZZ_DIR "/set_txt.dict");
     for (const SetFileLine& line : kSetFileLines) {
-        SCOPED_TRACE(line.name);
+        SCOPED_TRACE(std::string(ListOf(line.list).name) + (line.part != nullptr ? line.part : ""));
         EXPECT_TRUE(Holds(entries, Bytes(line.label.begin(), line.label.end())));
     }
     EXPECT_TRUE(Holds(entries, Bytes{'\r', '\n'}));

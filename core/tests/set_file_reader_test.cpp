@@ -140,7 +140,7 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
         {"CR without LF", [](File& f) { f[10] = 'x'; }, K::LineEnd, 10, 1, "CR not followed by LF"},
         {"third digit in the day", [](File& f) { InsertAt(f, 27, '5'); }, K::LineEnd, 27, 3, "'5'"},
         {"wrong first label byte", [](File& f) { f[0] = 0xa5; }, K::Label, 0, 1, "year line"},
-        {"lower-case USB", [](File& f) { f[kUsbLabelAt] = 'u'; }, K::Label, kUsbLabelAt, 12, "USB mode line"},
+        {"lower-case USB", [](File& f) { f[kUsbLabelAt] = 'u'; }, K::Label, kUsbLabelAt, 12, "USB line"},
         {"colon for equals", [](File& f) { f[14] = ':'; }, K::Label, 14, 2, "month line"},
         {"month and day labels swapped",
          [](File& f) {
@@ -188,7 +188,7 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
         {"interval with time-lapse off", [](File& f) { Put(f, kIntervalAt, "1"); }, K::Value, kIntervalAt, 10,
          "time-lapse off"},
         {"audio 2", [](File& f) { Put(f, kAudioAt, "2"); }, K::Value, kAudioAt, 11, "audio 2"},
-        {"USB 2", [](File& f) { Put(f, kUsbAt, "2"); }, K::Value, kUsbAt, 12, "USB mode 2"},
+        {"USB 2", [](File& f) { Put(f, kUsbAt, "2"); }, K::Value, kUsbAt, 12, "USB 2"},
         {"time stamp 9", [](File& f) { Put(f, kStampAt, "9"); }, K::Value, kStampAt, 13, "time stamp 9"},
         {"tab in the padding", [](File& f) { f[kStampAt + 1] = '\t'; }, K::Padding, kStampAt + 1, 13, "0x09"},
         {"padding cut to six spaces", [](File& f) { f.pop_back(); }, K::Length, 281, 13, "after 281 bytes"},

@@ -1,4 +1,5 @@
 #include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 #include "writer_test_support.h"
 
 #if defined(__GNUC__) && !defined(__clang__)

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 #include "test_files.h"
 #include "writer_test_support.h"
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 #include "test_files.h"
 
 namespace halvo::test {

@@ -10,7 +10,7 @@
 #include "halvo/device_settings.h"
 #include "halvo/platform/paint_dc.h"
 #include "halvo/platform/system.h"
-#include "halvo/set_file.h"
+#include "halvo/set_file_writer.h"
 #include "halvo/settings_lists.h"
 #include "halvo/utf16.h"
 #include "resource.h"

@@ -61,9 +61,7 @@ EMSCRIPTEN_KEEPALIVE int halvo_list_size(int list) { return ValidList(list) ? At
 EMSCRIPTEN_KEEPALIVE int halvo_list_value(int list, int position) {
     if (!ValidList(list) || !At(list).Holds(position)) return 0;
     const SettingsList& l = At(list);
-    DeviceSettings settings;
-    SetListValue(l, l.ValueAt(position), settings);
-    return settings.*(l.onSwitch != nullptr ? l.onSwitch : l.field);
+    return ValueAt(l, position, l.onSwitch != nullptr ? l.onSwitch : l.field);
 }
 
 /// The initial position of a list, as the dialog opens.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -8,21 +9,24 @@
 
 namespace halvo {
 
-/// The selected position of each of the dialog's twelve lists, -1 where a list has no selection; what each position
-/// means is kSettingsLists' (settings_lists.h).
+/// The position of a list without a selection (an editable list left with typed text, or nothing chosen yet).
+inline constexpr std::int32_t kNoSelection = -1;
+
+/// The selected position of each of the dialog's twelve lists, kNoSelection where a list has none; what each
+/// position means is kSettingsLists' (settings_lists.h).
 struct SettingsSelection {
-    std::int32_t year = -1;
-    std::int32_t month = -1;
-    std::int32_t day = -1;
-    std::int32_t hour = -1;
-    std::int32_t minute = -1;
-    std::int32_t second = -1;
-    std::int32_t imageFlip = -1;
-    std::int32_t recordLength = -1;
-    std::int32_t timelapse = -1;
-    std::int32_t recordAudio = -1;
-    std::int32_t usbMode = -1;
-    std::int32_t timestamp = -1;
+    std::int32_t year = kNoSelection;
+    std::int32_t month = kNoSelection;
+    std::int32_t day = kNoSelection;
+    std::int32_t hour = kNoSelection;
+    std::int32_t minute = kNoSelection;
+    std::int32_t second = kNoSelection;
+    std::int32_t imageFlip = kNoSelection;
+    std::int32_t recordLength = kNoSelection;
+    std::int32_t timelapse = kNoSelection;
+    std::int32_t recordAudio = kNoSelection;
+    std::int32_t usbMode = kNoSelection;
+    std::int32_t timestamp = kNoSelection;
 
     friend bool operator==(const SettingsSelection&, const SettingsSelection&) = default;
 };
@@ -66,22 +70,31 @@ constexpr void SetDateTime(Fields& f, const DateTime& d) {
 /// The kind of one failed check.
 enum class SettingsFault : std::uint8_t {
     DateTime,   ///< a date or time field out of range, or a day the month does not have
-    Option,     ///< an off/on or no/yes field that is neither 0 nor 1
+    Option,     ///< an option whose value none of its list's entries gives (an off/on field neither 0 nor 1)
     FileOpen,   ///< set.txt (or its temporary neighbour) could not be opened for writing
     FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept but for two rare cases (README)
 };
+
+/// Each fault kind's name, by its number: how the page keys its messages.
+inline constexpr std::array<const char*, 4> kSettingsFaultNames{"DateTime", "Option", "FileOpen", "FileWrite"};
 
 /// The twelve lists, in the order of SettingsSelection's fields.
 enum class SettingsListId : std::uint8_t {
     Year, Month, Day, Hour, Minute, Second, ImageFlip, RecordLength, Timelapse, RecordAudio, UsbMode, Timestamp,
 };
 
+/// How many lists there are.
+inline constexpr std::size_t kSettingsListCount = static_cast<std::size_t>(SettingsListId::Timestamp) + 1;
+
 /// Why a check failed.
 enum class FaultReason : std::uint8_t {
-    NoEntry,      ///< the list has no selection (position -1)
-    OutsideList,  ///< the position lies past either end of the list
+    NoEntry,      ///< the list has no selection (kNoSelection)
+    OutsideList,  ///< the position lies past either end of the list, or the value is none its list gives
     NoSuchDay,    ///< the month has no such day (the day list's fault)
 };
+
+/// Each reason's name, by its number: how the page keys its messages.
+inline constexpr std::array<const char*, 3> kFaultReasonNames{"NoEntry", "OutsideList", "NoSuchDay"};
 
 /// One failed check: its kind, as the dialog counts them, the list it concerns and why.
 struct FailedCheck {
@@ -94,8 +107,8 @@ struct FailedCheck {
     friend constexpr bool operator==(const FailedCheck& check, SettingsFault fault) { return check.kind == fault; }
 };
 
-/// How many checks ConvertSelection runs (ten lists and the days of the month); each fails at most once.
-inline constexpr std::size_t kSettingsChecks = 11;
+/// How many checks CheckSettings runs (one per list and the days of the month); each fails at most once.
+inline constexpr std::size_t kSettingsChecks = kSettingsListCount + 1;
 
 /// The failed checks of one conversion, in order.
 using SettingsFaults = BoundedList<FailedCheck, kSettingsChecks>;
@@ -106,7 +119,12 @@ struct Conversion {
     SettingsFaults faults;
 };
 
-/// Turns list positions into device values and runs every check, never stopping at the first fault.
+/// Runs every check on device values, never stopping at the first fault: each value must be one its list gives
+/// (time-lapse's switch and interval as a pair its entries give), and the month must have the day.
+SettingsFaults CheckSettings(const DeviceSettings& settings);
+
+/// Turns list positions into device values and checks them as CheckSettings does; a list without a selection is
+/// reported as NoEntry.
 Conversion ConvertSelection(const SettingsSelection& selection);
 
 }  // namespace halvo

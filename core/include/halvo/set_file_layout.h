@@ -1,7 +1,8 @@
 #pragma once
 
 // The thirteen lines of set.txt. The encoder and the reader walk
-// kSetFileLines, so the layout and the limits are written down once.
+// kSetFileLines, so the layout is written down once; what each value may be
+// is its list's (settings_lists.h).
 
 #include <array>
 #include <cstddef>
@@ -45,37 +46,43 @@ inline constexpr std::uint8_t kLabelStamp[] = {0xae, 0xc9, 0xb6, 0xa1, 0xbc, 0xd
 
 /// One line of set.txt: its label, then the value as zero-padded decimal digits.
 struct SetFileLine {
-    std::span<const std::uint8_t> label;         ///< Big5, ending in " = "
-    std::size_t digits;                          ///< the value's width
-    std::int32_t DeviceSettings::*field;         ///< the value written
-    ValueRange limits;                           ///< the values the device takes (a few lines narrow them further)
-    const char* name;                            ///< the line in the reader's messages
-    const char* refusal;                         ///< why a value is refused, in words; null for "is not first to last"
+    std::span<const std::uint8_t> label;  ///< Big5, ending in " = "
+    std::size_t digits;                   ///< the value's width
+    std::int32_t DeviceSettings::*field;  ///< the value written
+    SettingsListId list;                  ///< the setting it belongs to, which says what the device takes
+    const char* part = nullptr;           ///< which of the setting's values, for a setting on two lines
 };
-
-/// The values of an off/on line.
-inline constexpr ValueRange kOffOn{0, 1};
-/// Why an off/on line refuses a value.
-inline constexpr char kOffOnRefusal[] = "is neither 0 (off) nor 1 (on)";
 
 /// The lines in file order.
 inline constexpr std::array<SetFileLine, 13> kSetFileLines{{
-    {kLabelYear, 4, &DeviceSettings::year, kYearRange, "year", nullptr},
-    {kLabelMonth, 2, &DeviceSettings::month, kMonthRange, "month", nullptr},
-    {kLabelDay, 2, &DeviceSettings::day, kDayRange, "day", nullptr},
-    {kLabelHour, 2, &DeviceSettings::hour, kHourRange, "hour", nullptr},
-    {kLabelMinute, 2, &DeviceSettings::minute, kMinuteRange, "minute", nullptr},
-    {kLabelSecond, 2, &DeviceSettings::second, kSecondRange, "second", nullptr},
-    {kLabelFlip, 1, &DeviceSettings::imageFlip, kOffOn, "flip", kOffOnRefusal},
-    {kLabelLength, 1, &DeviceSettings::recordMinutes, {kRecordMinutes.front(), kRecordMinutes.back()},
-     "recording length", "is not 1, 2, 3 or 5 (minutes)"},
-    {kLabelTimelapseOn, 1, &DeviceSettings::timelapseOn, kOffOn, "time-lapse switch", kOffOnRefusal},
-    {kLabelTimelapseInterval, 1, &DeviceSettings::timelapseInterval, {0, kTimelapseIntervals - 1},
-     "time-lapse interval", "is not 0 (2 s), 1 (5 s) or 2 (10 s)"},
-    {kLabelAudio, 1, &DeviceSettings::recordAudio, kOffOn, "audio", kOffOnRefusal},
-    {kLabelUsb, 1, &DeviceSettings::usbMode, kOffOn, "USB mode", "is neither 0 (storage) nor 1 (video)"},
-    {kLabelStamp, 1, &DeviceSettings::timestamp, kOffOn, "time stamp", kOffOnRefusal},
+    {kLabelYear, 4, &DeviceSettings::year, SettingsListId::Year},
+    {kLabelMonth, 2, &DeviceSettings::month, SettingsListId::Month},
+    {kLabelDay, 2, &DeviceSettings::day, SettingsListId::Day},
+    {kLabelHour, 2, &DeviceSettings::hour, SettingsListId::Hour},
+    {kLabelMinute, 2, &DeviceSettings::minute, SettingsListId::Minute},
+    {kLabelSecond, 2, &DeviceSettings::second, SettingsListId::Second},
+    {kLabelFlip, 1, &DeviceSettings::imageFlip, SettingsListId::ImageFlip},
+    {kLabelLength, 1, &DeviceSettings::recordMinutes, SettingsListId::RecordLength},
+    {kLabelTimelapseOn, 1, &DeviceSettings::timelapseOn, SettingsListId::Timelapse, "switch"},
+    {kLabelTimelapseInterval, 1, &DeviceSettings::timelapseInterval, SettingsListId::Timelapse, "interval"},
+    {kLabelAudio, 1, &DeviceSettings::recordAudio, SettingsListId::RecordAudio},
+    {kLabelUsb, 1, &DeviceSettings::usbMode, SettingsListId::UsbMode},
+    {kLabelStamp, 1, &DeviceSettings::timestamp, SettingsListId::Timestamp},
 }};
+
+// Every value a list sets has its line, in the list's own order.
+static_assert([] {
+    std::size_t at = 0;
+    for (const SettingsList& list : kSettingsLists) {
+        if (list.onSwitch != nullptr) {
+            if (kSetFileLines[at].list != list.id || kSetFileLines[at].field != list.onSwitch) return false;
+            ++at;
+        }
+        if (kSetFileLines[at].list != list.id || kSetFileLines[at].field != list.field) return false;
+        ++at;
+    }
+    return at == kSetFileLines.size();
+}());
 
 /// Spaces after the last value; no line end follows them.
 inline constexpr std::size_t kTrailingSpaces = 7;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,12 +15,16 @@ namespace halvo {
 enum class SetFileProblemKind : std::uint8_t {
     ByteOrderMark,  ///< the file starts with a UTF-8 or UTF-16 byte-order mark
     Label,          ///< a label's bytes differ from the Big5 label the device matches
-    Digit,          ///< a byte where a digit (or the year's fixed "20") belongs is something else
+    Digit,          ///< a byte where a digit belongs is something else
     LineEnd,        ///< a line does not end in CR LF (LF only, a doubled CR, a missing line end)
     Padding,        ///< the seven spaces after the last digit are something else
     Length,         ///< the file ends before the last setting, or goes on after it
     Value,          ///< the digits read a value the device does not take
 };
+
+/// Each problem kind's name, by its number: how the page keys its messages.
+inline constexpr std::array<const char*, 7> kSetFileProblemNames{"ByteOrderMark", "Label",   "Digit", "LineEnd",
+                                                                 "Padding",       "Length",  "Value"};
 
 /// The first problem found, located so that a person can find it in a hex view.
 struct SetFileProblem {
