@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "halvo_set.h"
+#include "host.h"
 
 namespace halvo::cli {
 

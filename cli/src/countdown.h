@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "halvo_set.h"
+#include "host.h"
 
 namespace halvo::cli {
 

@@ -5,7 +5,7 @@
 #include <thread>
 #include <algorithm>
 
-#include "halvo_set.h"
+#include "host.h"
 
 namespace halvo::cli {
 namespace {

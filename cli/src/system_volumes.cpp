@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "card.h"
-#include "halvo_set.h"
+#include "host.h"
 
 #ifdef _WIN32
 #include "halvo/platform/drives.h"

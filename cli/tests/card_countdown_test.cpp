@@ -156,10 +156,24 @@ TEST(Countdown, EndsAtTheSecondWrittenInTheFile) {
     }
 }
 
-TEST(Countdown, WithoutLeadTheMomentIsNow) {
-    ScratchFolder dir("countdown-now");
+// Without --lead a countdown leaves time to put the card in and switch on; --lead 0 means now.
+TEST(Countdown, WithoutLeadCountsDownTheDefaultLead) {
+    ScratchFolder dir("countdown-default");
     SteppingClock clock{kStart, {}, -1};
     const Result r = RunCli({"--countdown", "-o", dir.path().string()}, clock, false);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(clock.waits.size(), 30u);
+    EXPECT_EQ(clock.waits.back(), sys_days(2026y / 12 / 10) + 9h + 15min + 30s);
+    const auto written = ParseSetFile(ReadBytes(dir.path() / "set.txt")).settings;
+    ASSERT_TRUE(written);
+    EXPECT_EQ(DateTimeOf(*written), (DateTime{2026, 12, 10, 9, 15, 30}));
+    EXPECT_EQ(r.err, "switch the camera on in 30 s\nswitch the camera on in 20 s\nswitch the camera on in 10 s\n");
+}
+
+TEST(Countdown, LeadZeroMeansNow) {
+    ScratchFolder dir("countdown-now");
+    SteppingClock clock{kStart, {}, -1};
+    const Result r = RunCli({"--countdown", "--lead", "0", "-o", dir.path().string()}, clock, false);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(clock.waits.empty());
     EXPECT_EQ(r.err, "");

@@ -22,7 +22,7 @@ mount -t tmpfs -o size=1m halvo-card "$card"
 mkdir "$card/DCIM"
 
 out=$("$program" --card --date 2030-06-15 --time 12:00:00 --length 5)
-[ "$out" = "wrote $card/set.txt: 2030-06-15 12:00:00, flip off, 5 min, time-lapse off, audio on, USB storage, time stamp on" ] ||
+[ "$out" = "wrote $card/set.txt: 2030-06-15 12:00:00, flip off, length 5 min, time-lapse off, audio on, USB storage, time stamp on" ] ||
   fail "one card: $out"
 [ "$(stat -c %s "$card/set.txt")" = 282 ] || fail "set.txt on the card is not 282 bytes"
 

@@ -57,7 +57,7 @@ TEST(HalvoSetProgram, InitialSelectionsInTheCurrentFolderGiveTheDialogsFile) {
     const ProgramRun r = RunIn(dir, {"--date", "2021-01-01", "--time", "00:00:00"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Text(r.out), "wrote " + (dir.path() / "set.txt").string() +
-                               ": 2021-01-01 00:00:00, flip off, 2 min, time-lapse off, audio on, USB storage, "
+                               ": 2021-01-01 00:00:00, flip off, length 2 min, time-lapse off, audio on, USB storage, "
                                "time stamp on\n");
     EXPECT_EQ(ReadBytes(dir.path() / "set.txt"), FileFor(ConvertSelection(kInitialSelection).settings));
 }

@@ -154,7 +154,7 @@ TEST(HalvoSetInProcess, ClockOutsideTheDeviceYearsIsRefused) {
          "are 2021 to 2050); give --date and --time\n"},
         {Utc(2050, 12, 31, 23, 59, 30),
          {"--lead", "30"},
-         "halvo-set: this computer's clock plus --lead reads 2051-01-01 00:00:00, which the device does not accept "
+         "halvo-set: this computer's clock plus 30 s reads 2051-01-01 00:00:00, which the device does not accept "
          "(the years are 2021 to 2050); give --date and --time\n"},
         {Utc(1970, 1, 1, 0, 0, 0),
          {"--time", "12:00:00"},

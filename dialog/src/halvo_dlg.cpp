@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 
 #include "halvo/calendar.h"
@@ -26,11 +27,44 @@ using Word = std::array<wchar_t, kWordRoom>;
 constexpr auto kErrorBox = ToUtf16<wchar_t, kMessageRoom>(kErrorText);
 constexpr auto kSuccessBox = ToUtf16<wchar_t, kMessageRoom>(kWrittenAdvice.japanese);
 
-// The control that shows each list, in the lists' order.
-constexpr std::array<int, kSettingsLists.size()> kListControls{
-    IDC_YEAR,          IDC_MONTH,     IDC_DAY,          IDC_HOUR,     IDC_MINUTE,    IDC_SECOND,
-    IDC_IMAGE_FLIP,    IDC_RECORD_LENGTH, IDC_TIMELAPSE, IDC_RECORD_AUDIO, IDC_USB_MODE, IDC_TIMESTAMP,
+// The control that shows each list.
+struct ListControl {
+    SettingsListId list;
+    int control;
 };
+constexpr ListControl kListControlTable[] = {
+    {SettingsListId::Year, IDC_YEAR},
+    {SettingsListId::Month, IDC_MONTH},
+    {SettingsListId::Day, IDC_DAY},
+    {SettingsListId::Hour, IDC_HOUR},
+    {SettingsListId::Minute, IDC_MINUTE},
+    {SettingsListId::Second, IDC_SECOND},
+    {SettingsListId::ImageFlip, IDC_IMAGE_FLIP},
+    {SettingsListId::RecordLength, IDC_RECORD_LENGTH},
+    {SettingsListId::Timelapse, IDC_TIMELAPSE},
+    {SettingsListId::RecordAudio, IDC_RECORD_AUDIO},
+    {SettingsListId::UsbMode, IDC_USB_MODE},
+    {SettingsListId::Timestamp, IDC_TIMESTAMP},
+};
+
+// The controls by list.
+constexpr std::array<int, kSettingsLists.size()> kListControls = [] {
+    std::array<int, kSettingsLists.size()> controls{};
+    for (const ListControl& entry : kListControlTable) controls[static_cast<std::size_t>(entry.list)] = entry.control;
+    return controls;
+}();
+
+// Each list has a control of its own: a list left out, or two lists sharing
+// one, stops the build instead of reading control 0.
+static_assert(std::size(kListControlTable) == kSettingsLists.size());
+static_assert([] {
+    for (std::size_t i = 0; i < kListControls.size(); ++i) {
+        if (kListControls[i] == 0) return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (kListControls[i] == kListControls[j]) return false;
+    }
+    return true;
+}());
 
 // The template's list data fills the date and time lists, which start at
 // their first entry; start-up fills the lists of words.

@@ -307,7 +307,7 @@
     const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
     const link = document.createElement('a');
     link.href = url;
-    link.download = 'set.txt';
+    link.download = page.api.fileName;
     document.body.append(link);
     link.click();
     link.remove();
@@ -357,12 +357,13 @@
   }
 
   // lead: null for a date and time picked by hand, else the seconds to add to a fresh clock reading.
-  async function save(lead) {
+  // converted: the lists' conversion as they stand, which a fresh clock reading replaces.
+  async function save(lead, converted) {
     let handle = null;
     if (typeof window.showSaveFilePicker === 'function') {
       try {
         handle = await window.showSaveFilePicker({
-          suggestedName: 'set.txt',
+          suggestedName: page.api.fileName,
           types: [{ description: text().fileType, accept: { 'text/plain': ['.txt'] } }],
         });
       } catch (error) {
@@ -377,8 +378,9 @@
       if (reading.target === undefined) return report(reading.message, []);
       target = reading.target;
     }
-    const bytes = page.api.convert(positions()).bytes;
-    if (!bytes) return report(null, faultMessages(page.api.check(positions())));
+    const result = target === null ? converted : page.api.convert(positions());
+    if (!result.bytes) return report(null, faultMessages(result.failed));
+    const bytes = result.bytes;
     const said = { summary: summary(), advice: (words, language) => page.api.texts.written[language] };
     if (!handle) {
       download(bytes);
@@ -388,7 +390,7 @@
       if (failure) return report(null, [failure]);
       said.name = handle.name;
       // Memory cards' file systems ignore case, so SET.TXT is the same file to the camera.
-      const otherName = handle.name.toLowerCase() !== 'set.txt';
+      const otherName = handle.name.toLowerCase() !== page.api.fileName;
       report({ key: 'written', params: said }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
     }
     if (target !== null) startCountdown(target);
@@ -397,8 +399,8 @@
   async function onSave(event) {
     event.preventDefault();
     if (page.saving) return;
-    const failed = page.api.check(positions());
-    if (failed.length > 0) return report(null, faultMessages(failed));
+    const converted = page.api.convert(positions());
+    if (converted.failed.length > 0) return report(null, faultMessages(converted.failed));
     // Lists that still hold the clock's reading are read afresh, with the lead as it stands now.
     let lead = null;
     if (page.fromClock) {
@@ -408,7 +410,7 @@
     }
     page.saving = true;
     try {
-      await save(lead);
+      await save(lead, converted);
     } finally {
       page.saving = false;
     }

@@ -46,18 +46,24 @@ Module['api'] = function () {
     });
   }
 
-  // Twelve positions → the failed checks in order, each as [kind, list, reason] numbers, and the file's bytes.
-  function convertRaw(positions) {
+  const maxFaults = _halvo_max_faults();
+
+  // Twelve positions → { failed: [{ kind, list (its key), reason }] in order, bytes: set.txt, or null with a fault }.
+  function convert(positions) {
     if (positions.length !== listCount) throw new RangeError('expected ' + listCount + ' positions');
-    const faultCapacity = 32;
-    return withBuffer(listCount * 4 + fileSize + 3 * faultCapacity, function (pointer) {
+    return withBuffer(listCount * 4 + fileSize + 3 * maxFaults, function (pointer) {
       const bytesAt = pointer + listCount * 4;
       const faultsAt = bytesAt + fileSize;
       writeInts(pointer, positions);
-      const count = _halvo_convert(pointer, bytesAt, faultsAt, faultCapacity);
+      const count = _halvo_convert(pointer, bytesAt, faultsAt, maxFaults);
       const failed = [];
-      for (let i = 0; i < Math.min(count, faultCapacity); ++i) {
-        failed.push(Array.from(HEAPU8.subarray(faultsAt + 3 * i, faultsAt + 3 * i + 3)));
+      for (let i = 0; i < count; ++i) {
+        const [kind, list, reason] = HEAPU8.subarray(faultsAt + 3 * i, faultsAt + 3 * i + 3);
+        failed.push({
+          kind: UTF8ToString(_halvo_fault_name(kind)),
+          list: lists[list].key,
+          reason: UTF8ToString(_halvo_reason_name(reason)),
+        });
       }
       return { failed: failed, bytes: count === 0 ? HEAPU8.slice(bytesAt, bytesAt + fileSize) : null };
     });
@@ -79,20 +85,11 @@ Module['api'] = function () {
       written: bothLanguages((language) => _halvo_text(1, language)),
     },
 
-    // Twelve positions → { faults: [kind names in order], bytes: Uint8Array of set.txt, or null with faults }.
-    convert: function (positions) {
-      const result = convertRaw(positions);
-      return { faults: result.failed.map((f) => UTF8ToString(_halvo_fault_name(f[0]))), bytes: result.bytes };
-    },
+    // Twelve positions → { failed: [{ kind, list, reason }] in order, bytes: Uint8Array of set.txt or null }.
+    convert: convert,
 
-    // Twelve positions → the failed checks in order: { kind, list (its key), reason }.
-    check: function (positions) {
-      return convertRaw(positions).failed.map((f) => ({
-        kind: UTF8ToString(_halvo_fault_name(f[0])),
-        list: lists[f[1]].key,
-        reason: UTF8ToString(_halvo_reason_name(f[2])),
-      }));
-    },
+    // The name the camera reads its settings from.
+    fileName: UTF8ToString(_halvo_file_name()),
 
     // A clock reading [year, month, day, hour, minute, second] → the six date and time positions, -1 outside a list.
     clockPositions: function (clock) {

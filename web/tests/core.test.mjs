@@ -49,10 +49,10 @@ test('selections → the bytes of set.txt or the faults in order', async (t) => 
     await t.test(c.name, () => {
       const result = core.convert(c.positions);
       if (c.bytes) {
-        assert.deepEqual(result, { faults: [], bytes: c.bytes });
+        assert.deepEqual(result, { failed: [], bytes: c.bytes });
         return;
       }
-      assert.deepEqual(result.faults, c.faults);
+      assert.deepEqual(result.failed.map((check) => check.kind), c.faults);
       if (c.faults.length > 0) assert.equal(result.bytes, null);
       else assert.equal(result.bytes.length, LAST_FILE.length);
     });
@@ -69,7 +69,13 @@ test('each failed check names its list and why', () => {
     [withPositions({ [HOUR]: 24, [AUDIO]: -1 }),
       [{ kind: 'DateTime', list: 'hour', reason: 'OutsideList' }, { kind: 'Option', list: 'recordAudio', reason: 'NoEntry' }]],
   ];
-  for (const [positions, failed] of cases) assert.deepEqual(core.check(positions), failed, `positions ${positions}`);
+  for (const [positions, failed] of cases) assert.deepEqual(core.convert(positions).failed, failed, `positions ${positions}`);
+  // Nothing chosen anywhere fails every checked list, and every one of those comes back.
+  const nothing = core.convert(INITIAL_POSITIONS.map(() => -1)).failed;
+  assert.deepEqual(nothing.map((check) => check.list),
+    ['year', 'month', 'day', 'hour', 'minute', 'second', 'imageFlip', 'recordAudio', 'usbMode', 'timestamp']);
+  assert.ok(nothing.every((check) => check.reason === 'NoEntry'));
+  assert.equal(core.fileName, 'set.txt');
 });
 
 test('the words come through in both languages', () => {

@@ -49,6 +49,9 @@ constexpr bool MonthHasDay(std::int32_t month, std::int32_t day) {
 /// The most seconds a clock reading may be moved ahead (the lead), so that the device can be switched on later.
 inline constexpr std::int32_t kMaxLeadSeconds = 3600;
 
+/// The lead a countdown starts from when none is given: time to put the card into the camera and switch it on.
+inline constexpr std::int32_t kDefaultLeadSeconds = 30;
+
 /// A date and a time of day, as six numbers: a clock reading, or the positions of the six date and time lists.
 struct DateTime {
     std::int32_t year = 0;    ///< four-digit year, or its list position (0 = kFirstYear)

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the set.txt reader: it must never misbehave, and
 // whatever it accepts must be exactly what the writer makes of the settings
-// it read back. The page's C interface gets the same bytes and must agree
+// it read back, and what it accepts passes CheckSettings. The page's C interface gets the same bytes and must agree
 // with the core: the same problem in the same place, or positions that its
 // own conversion turns back into the very same bytes.
 
@@ -17,9 +17,7 @@
 #include "halvo/set_file_reader.h"
 #include "halvo/settings_lists.h"
 
-// Compiled in, not declared again here, so that a change to the interface's
-// signatures breaks this build rather than the calls.
-#include "halvo_web.cpp"
+#include "halvo_web.h"
 
 namespace {
 
@@ -65,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const halvo::SetFileReading reading = halvo::ParseSetFile(std::span<const std::uint8_t>(data, size));
     Require(reading.settings.has_value() != reading.problem.has_value());
     if (reading.settings) {
+        // The reader's verdict, line by line, is the one rule over device values.
+        Require(halvo::CheckSettings(*reading.settings).empty());
         const halvo::SetFileBytes again = halvo::ToDiskBytes(halvo::EncodeSetRecord(*reading.settings));
         Require(size == again.size() && std::memcmp(data, again.data(), size) == 0);
     } else {

@@ -14,12 +14,11 @@
 #include <memory>
 
 #include "halvo/device_settings.h"
+#include "halvo/set_file_reader.h"
 #include "halvo/set_file.h"
 #include "halvo/settings_lists.h"
 
-// Compiled in, not declared again here, so that a change to the interface's
-// signatures breaks this build rather than the calls.
-#include "halvo_web.cpp"
+#include "halvo_web.h"
 
 namespace {
 
@@ -132,6 +131,17 @@ void CheckWebConvert(const halvo::SettingsSelection& sel, const halvo::Conversio
     Require(read == PositionsOf(halvo::SelectionOf(c.settings)));
 }
 
+// Whether every value fits its line's width, so that the file holds the values themselves.
+bool EncodesExactly(const halvo::DeviceSettings& s) {
+    for (const halvo::SetFileLine& line : halvo::kSetFileLines) {
+        const std::int32_t v = s.*line.field;
+        std::int32_t limit = 1;
+        for (std::size_t i = 0; i < line.digits; ++i) limit *= 10;
+        if (v < 0 || v >= limit) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -162,7 +172,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  &raw.minute,      &raw.second,    &raw.imageFlip, &raw.recordMinutes,
                                  &raw.timelapseOn, &raw.timelapseInterval, &raw.recordAudio, &raw.usbMode,
                                  &raw.timestamp};
-    for (std::size_t i = 0; i < std::size(rawFields); ++i) *rawFields[i] = ReadInt(data, i * 4);
+    for (std::size_t i = 0; i < std::size(rawFields); ++i) {
+        std::int32_t v = ReadInt(data, i * 4);
+        // Narrowed, the values sit around what each line holds, where the check and the reader could part.
+        if (narrow) {
+            const std::uint32_t u = static_cast<std::uint32_t>(v);
+            const std::size_t digits = halvo::kSetFileLines[i].digits;
+            v = static_cast<std::int32_t>(digits == 4 ? 2019 + u % 34 : digits == 2 ? u % 64 : u % 7);
+        }
+        *rawFields[i] = v;
+    }
     (void)halvo::EncodeSetRecord(raw);
+    // Values the check accepts are exactly those whose file the reader accepts.
+    const halvo::SetFileBytes rawFile = halvo::ToDiskBytes(halvo::EncodeSetRecord(raw));
+    const bool read = halvo::ParseSetFile(rawFile).settings.has_value();
+    Require(read == halvo::CheckSettings(raw).empty() || !EncodesExactly(raw));
     return 0;
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+// What halvo-set takes from the computer it runs on: the clock, the console
+// and the mounted volumes. Tests give their own.
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "halvo/calendar.h"
+
+namespace halvo::cli {
+
+/// Where the time comes from; tests give a fixed instant and a time zone of their own.
+struct Clock {
+    std::function<std::chrono::system_clock::time_point()> now;               ///< the current instant
+    std::function<DateTime(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
+    /// Waits until an instant; false when the user interrupted the wait (Ctrl-C). Only --countdown waits.
+    std::function<bool(std::chrono::system_clock::time_point)> wait_until = {};
+};
+
+/// The computer's own clock and time zone.
+Clock SystemClock();
+
+/// The program's standard streams, and how to switch standard output to raw bytes where that matters.
+struct Console {
+    std::ostream& out;                 ///< standard output
+    std::ostream& err;                 ///< standard error
+    std::function<void()> binary_out;  ///< makes `out` pass bytes unchanged (Windows text mode); may be empty
+    bool err_is_terminal = false;      ///< whether `err` shows on a terminal, where a countdown rewrites its line
+};
+
+/// The mounted volumes that may be the camera's card, and what their top folders hold; tests give their own.
+struct Volumes {
+    std::function<std::vector<std::string>()> removable;                     ///< the candidates' top folders
+    std::function<bool(const std::string& folder, const std::string& name)> holds;  ///< whether a folder has that entry
+};
+
+/// This computer's removable volumes: on Linux the mounts directly in /run/media/USER, /media/USER or /media;
+/// on macOS those in /Volumes but the start-up disk; on Windows the drives of removable type.
+Volumes SystemVolumes();
+
+}  // namespace halvo::cli

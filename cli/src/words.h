@@ -1,0 +1,37 @@
+#pragma once
+
+// halvo-set's English words for dates, times and settings, from the lists.
+
+#include <string>
+
+#include "halvo/calendar.h"
+#include "halvo/device_settings.h"
+#include "halvo/settings_lists.h"
+
+namespace halvo::cli {
+
+/// A date as typed: YYYY-MM-DD.
+std::string DateText(const DateTime& d);
+
+/// A time as typed: HH:MM:SS.
+std::string TimeText(const DateTime& d);
+
+/// The earliest date and time the device takes.
+DateTime FirstDateTime();
+
+/// The latest date and time the device takes.
+DateTime LastDateTime();
+
+/// A list's option words in the order halvo-set names them, joined by `separator`.
+std::string OptionWords(const SettingsList& list, const char* separator);
+
+/// The entry a list holds in settings, as halvo-set says it ("2 min", "10 s", "off"), or "?" for none.
+std::string Said(const SettingsList& list, const DeviceSettings& settings);
+
+/// The settings in one line, in the order of the file: "2026-12-10 04:40:50, flip off, length 5 min, …".
+std::string Summary(const DeviceSettings& settings);
+
+/// The settings one a line, "  name:  value", as --show prints them.
+std::string Listing(const DeviceSettings& settings);
+
+}  // namespace halvo::cli
