@@ -31,6 +31,19 @@ TEST(MountPoints, TakesTheFifthFieldAndUndoesItsEscapes) {
               (std::vector<std::string>{"/", "/media/ann/MY CAM", "/media/ann/tab\tand\\slash", "/run/media/ann/X"}));
 }
 
+// A backslash not followed by three octal digits (the first 0 to 3) is no escape: it stays as written.
+TEST(MountPoints, KeepsMalformedEscapesAsWritten) {
+    const std::string mountinfo =
+        "101 22 0:6 / /media/ann/a\\1!7 rw - tmpfs none rw\n"
+        "102 22 0:7 / /media/ann/b\\400 rw - tmpfs none rw\n"
+        "103 22 0:8 / /media/ann/c\\129 rw - tmpfs none rw\n"
+        "104 22 0:9 / /media/ann/d\\1x0 rw - tmpfs none rw\n"
+        "105 22 0:10 / /media/ann/e\\12 rw - tmpfs none rw\n";
+    EXPECT_EQ(MountPoints(mountinfo), (std::vector<std::string>{"/media/ann/a\\1!7", "/media/ann/b\\400",
+                                                                "/media/ann/c\\129", "/media/ann/d\\1x0",
+                                                                "/media/ann/e\\12"}));
+}
+
 TEST(IsRemovableMount, OnlyDirectlyInTheDesktopsMediaFolders) {
     struct Case {
         const char* mountPoint;

@@ -19,6 +19,12 @@ mount -t tmpfs -o size=1m halvo-media /media
 card=/media/$user/CAM
 mkdir -p "$card" /media/$user/STICK
 mount -t tmpfs -o size=1m halvo-card "$card"
+
+# A fresh card, with neither DCIM nor set.txt: the only volume in a media folder,
+# whatever else this system has mounted.
+"$program" --card --date 2030-06-15 --time 11:00:00 >/dev/null || fail "a fresh card without DCIM was not found"
+[ "$(stat -c %s "$card/set.txt")" = 282 ] || fail "set.txt on the fresh card is not 282 bytes"
+rm "$card/set.txt"
 mkdir "$card/DCIM"
 
 out=$("$program" --card --date 2030-06-15 --time 12:00:00 --length 5)
@@ -37,5 +43,5 @@ rm "$card/set.txt"
 if err=$("$program" --card --date 2030-06-15 --time 12:00:02 2>&1); then fail "two cards were accepted"; fi
 case $err in *"found 2 cards and wrote nothing"*"$card"*"/media/$user/STICK"*) ;; *) fail "two cards: $err" ;; esac
 [ ! -e "$card/set.txt" ] && [ ! -e /media/$user/STICK/set.txt ] || fail "wrote with two cards"
-echo "card_mount_test: 3 passed, 0 failed"
+echo "card_mount_test: 4 passed, 0 failed"
 '

@@ -138,6 +138,9 @@ const std::vector<CliCase>& CliCases() {
                     "--lead: -5 is not a whole number of seconds from 0 to 3600"),
             Refused("fractional lead", Args({"--lead", "1.5", "-o", "{dir}"}),
                     "--lead: 1.5 is not a whole number of seconds from 0 to 3600"),
+            // Ten digits: 2^32, which a 32-bit conversion would take for 0.
+            Refused("lead 2^32", Args({"--lead", "4294967296", "-o", "{dir}"}),
+                    "--lead: 4294967296 is not a whole number of seconds from 0 to 3600"),
             Refused("huge lead", Args({"--lead", "99999999999999999999", "-o", "{dir}"}),
                     "--lead: 99999999999999999999 is not a whole number of seconds from 0 to 3600"),
             Refused("lead with a date", Args({"--lead", "10", "--date", "2026-01-01", "-o", "{dir}"}),

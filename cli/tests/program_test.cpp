@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <random>
 #include <string>
 #include <tuple>
@@ -112,6 +114,7 @@ TEST(HalvoSetProgram, ShowNamesTheFirstProblemAndFails) {
         if (b == '\r') doubled_cr.push_back('\r');
         doubled_cr.push_back(static_cast<char>(b));
     }
+    constexpr std::size_t kMiB = 1 << 20;
     std::string bad_length(good.begin(), good.end());
     bad_length[121] = '4';
     const Case cases[] = {
@@ -123,6 +126,12 @@ TEST(HalvoSetProgram, ShowNamesTheFirstProblemAndFails) {
         {"BOM", "\xef\xbb\xbf" + std::string(good.begin(), good.end()),
          "byte 0, line 1: the file starts with a UTF-8 byte-order mark, which the device does not expect"},
         {"empty", "", "byte 0, line 1: the file is empty; set.txt is 282 bytes"},
+        // Up to 1 MiB is read and judged; one byte more is not read at all.
+        {"1 MiB", std::string(good.begin(), good.end()) + std::string(kMiB - good.size(), 'x'),
+         "byte 282, line 13: 1048294 bytes follow the 7 spaces that end set.txt (282 bytes, no line end after the last "
+         "line)"},
+        {"1 MiB and a byte", std::string(good.begin(), good.end()) + std::string(kMiB + 1 - good.size(), 'x'),
+         "is larger than 1 MiB; set.txt is 282 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -203,9 +212,16 @@ TEST(HalvoSetProgram, FailedWriteKeepsThePreviousFile) {
 
 using Stamp = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
 
+// The C library's own reading of the local time, apart from the program's clock code.
 Stamp LocalStamp(std::chrono::system_clock::time_point t) {
-    const DateTime l = SystemClock().to_local(t);
-    return {l.year, l.month, l.day, l.hour, l.minute, l.second};
+    const std::time_t at = std::chrono::system_clock::to_time_t(t);
+    std::tm l{};
+#ifdef _WIN32
+    localtime_s(&l, &at);
+#else
+    localtime_r(&at, &l);
+#endif
+    return {l.tm_year + 1900, l.tm_mon + 1, l.tm_mday, l.tm_hour, l.tm_min, std::min(l.tm_sec, 59)};
 }
 
 // Without --date and --time the program takes this computer's clock, moved on
@@ -230,6 +246,50 @@ TEST(HalvoSetProgram, ClockReadingMovedOnByTheLead) {
         EXPECT_LE(LocalStamp(before + std::chrono::seconds(lead)), written);
         EXPECT_GE(LocalStamp(after + std::chrono::seconds(lead)), written);
     }
+}
+
+// The settings written by a countdown's run, as the device reads them.
+Stamp WrittenStamp(const ScratchFolder& dir) {
+    const SetFileReading reading = ParseSetFile(ReadBytes(dir.path() / "set.txt"));
+    if (!reading.settings) return {};
+    const DeviceSettings& s = *reading.settings;
+    return {s.year, s.month, s.day, s.hour, s.minute, s.second};
+}
+
+// Left alone, the countdown ends in the second written in the file and says so; into a file (not a
+// terminal) it writes whole lines, no carriage returns.
+TEST(HalvoSetProgram, CountdownLeftAloneEndsAtTheWrittenSecondInPlainLines) {
+    ScratchFolder dir("program-countdown");
+    const ProgramRun r = RunIn(dir, {"-o", dir.path().string(), "--lead", "2", "--countdown"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(r.signalled);
+    const Stamp written = WrittenStamp(dir);
+    EXPECT_LE(written, LocalStamp(r.ended));
+    EXPECT_GE(written, LocalStamp(r.ended - std::chrono::seconds(1)));
+    EXPECT_NE(Text(r.out).find("\nswitch the camera on now\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("switch the camera on in "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\r'), std::string::npos) << r.err;
+}
+
+// Ctrl-C during the countdown ends it at once with 130, and set.txt stays as written.
+TEST(HalvoSetProgram, CtrlCEndsTheCountdownAtOnceAndKeepsTheFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "sends SIGINT, which a Windows console program gets otherwise";
+#else
+    ScratchFolder dir("program-countdown-ctrl-c");
+    RunOptions options;
+    options.workdir = dir.path();
+    options.interrupt_once_err_has = "switch the camera on in";
+    const ProgramRun r = RunProgram({"-o", dir.path().string(), "--lead", "5", "--countdown"}, options);
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_FALSE(r.signalled) << "killed by the signal instead of ending the countdown";
+    EXPECT_LT(r.after_interrupt, std::chrono::milliseconds(500));
+    const std::string file = (dir.path() / "set.txt").string();
+    EXPECT_NE(r.err.find("halvo-set: countdown stopped; " + file + " stays as written\n"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(dir.path() / "set.txt").size(), kSetFileSize);
+    EXPECT_NE(WrittenStamp(dir), Stamp{});
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
+#endif
 }
 
 // A round trip through the program itself, over settings drawn with a fixed

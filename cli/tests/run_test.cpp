@@ -221,6 +221,7 @@ TEST(HalvoSetInProcess, HelpNamesEveryOptionWithItsValuesAndDefault) {
     ASSERT_NE(interval, std::string::npos);
     const std::size_t next = interval + std::string("interval in seconds\n").size();
     EXPECT_NE(o.out.substr(next, o.out.find('\n', next) - next).find("[default: off]"), std::string::npos);
+    EXPECT_EQ(RunWith({"-h"}, kDecember).out, o.out);
 }
 
 TEST(HalvoSetInProcess, VersionIsTheProjectVersion) {

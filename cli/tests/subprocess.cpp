@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -120,6 +121,7 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& op
         Handle thread(pi.hThread);
         WaitForSingleObject(pi.hProcess, INFINITE);
         DWORD code = 0;
+        result.ended = std::chrono::system_clock::now();
         GetExitCodeProcess(pi.hProcess, &code);
         result.status = static_cast<int>(code);
     }
@@ -165,10 +167,29 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& op
         _exit(127);
     }
     int wait_status = 0;
-    while (waitpid(pid, &wait_status, 0) < 0) {
+    bool ended = false;
+    std::optional<std::chrono::steady_clock::time_point> interrupted;
+    if (options.interrupt_once_err_has) {
+        // Polls the child's standard error, as a person watches the countdown before pressing Ctrl-C.
+        while (!ended && !interrupted) {
+            const pid_t done = waitpid(pid, &wait_status, WNOHANG);
+            if (done < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
+            ended = done == pid;
+            if (!ended && Slurp(err_file).find(*options.interrupt_once_err_has) != std::string::npos) {
+                interrupted = std::chrono::steady_clock::now();
+                kill(pid, SIGINT);
+            } else if (!ended) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+    }
+    while (!ended && waitpid(pid, &wait_status, 0) < 0) {
         if (errno != EINTR) throw std::runtime_error("waitpid failed");
     }
     ProgramRun result;
+    result.ended = std::chrono::system_clock::now();
+    if (interrupted) result.after_interrupt = std::chrono::steady_clock::now() - *interrupted;
+    result.signalled = !WIFEXITED(wait_status);
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
     if (!options.stdout_to) result.out = Slurp(out_file);
     result.err = Slurp(err_file);

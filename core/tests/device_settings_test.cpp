@@ -120,6 +120,25 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"MonthMaxDay30", With([](SettingsSelection& s) { s.month = kMax; s.day = 29; }), {F::DateTime}}),
     CaseName);
 
+// A default-built selection is "nothing chosen" in every list, not the first entry of any: each list is named
+// with no entry, and the length and time-lapse take their fallbacks.
+TEST(ConvertSelection, DefaultSelectionChoosesNothingInAnyList) {
+    const SettingsSelection none{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    EXPECT_EQ(SettingsSelection{}, none);
+    const Conversion c = ConvertSelection(SettingsSelection{});
+    EXPECT_EQ(c.settings, ConvertSelection(none).settings);
+    EXPECT_EQ(c.settings.recordMinutes, 3);
+    EXPECT_EQ(c.settings.timelapseOn, 0);
+    using L = SettingsListId;
+    const L lists[] = {L::Year, L::Month, L::Day, L::Hour, L::Minute, L::Second,
+                       L::ImageFlip, L::RecordAudio, L::UsbMode, L::Timestamp};
+    ASSERT_EQ(c.faults.size(), std::size(lists));
+    for (std::size_t i = 0; i < std::size(lists); ++i) {
+        EXPECT_EQ(c.faults[i].list, lists[i]) << i;
+        EXPECT_EQ(c.faults[i].reason, FaultReason::NoEntry) << i;
+    }
+}
+
 TEST(ConvertSelection, FillsValuesEvenWhenChecksFail) {
     const Conversion c = ConvertSelection(With([](SettingsSelection& s) {
         s.year = -1;

@@ -133,6 +133,9 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
     const Damage cases[] = {
         {"UTF-8 BOM", [](File& f) { f.insert(f.begin(), {0xef, 0xbb, 0xbf}); }, K::ByteOrderMark, 0, 1, "UTF-8"},
         {"UTF-16 BOM", [](File& f) { f.insert(f.begin(), {0xff, 0xfe}); }, K::ByteOrderMark, 0, 1, "UTF-16"},
+        // Nothing but the mark: still a mark, not a file cut short.
+        {"UTF-8 BOM alone", [](File& f) { f.assign({0xef, 0xbb, 0xbf}); }, K::ByteOrderMark, 0, 1, "UTF-8"},
+        {"UTF-16 BOM alone", [](File& f) { f.assign({0xfe, 0xff}); }, K::ByteOrderMark, 0, 1, "UTF-16"},
         {"LF-only line ends",
          [](File& f) { std::erase(f, std::uint8_t{'\r'}); }, K::LineEnd, 9, 1, "LF only"},
         {"one LF-only line", [](File& f) { EraseAt(f, 75); }, K::LineEnd, 75, 7, "LF only"},

@@ -127,5 +127,22 @@ TEST(ToUtf16, ConvertsEachLengthOfSequence) {
     EXPECT_EQ((ToUtf16<char16_t, 3>(longer)), (std::array<char16_t, 3>{u'1', u'2', 0}));
 }
 
+// At run time malformed text ends the conversion before the first bad sequence (a constant of it does not
+// compile: utf16_constant_test.cmake).
+TEST(ToUtf16, MalformedTextAtRunTimeStopsBeforeTheBadSequence) {
+    struct Case {
+        const char* name;
+        const char* utf8;
+        std::array<char16_t, 4> utf16;
+    };
+    const Case cases[] = {
+        {"stray continuation byte", "a\x80" "b", {u'a', 0, 0, 0}},
+        {"lead byte without its continuation", "a\xc3" "b", {u'a', 0, 0, 0}},
+        {"three-byte sequence cut by the end", "a\xe3\x81", {u'a', 0, 0, 0}},
+        {"continuation byte after a whole sequence", "\xc3\xa9\xa9", {0xe9, 0, 0, 0}},
+    };
+    for (const Case& c : cases) EXPECT_EQ((ToUtf16<char16_t, 4>(c.utf8)), c.utf16) << c.name;
+}
+
 }  // namespace
 }  // namespace halvo
