@@ -121,9 +121,14 @@ public:
     }
 
     bool Fail(SetFileProblemKind kind, std::size_t offset, std::string message) {
-        problem_ = SetFileProblem{kind, offset, line_, std::move(message)};
+        const bool inSetting = kind == SetFileProblemKind::Label || kind == SetFileProblemKind::Digit ||
+                               kind == SetFileProblemKind::Value;
+        problem_ = SetFileProblem{kind, offset, line_, std::move(message), inSetting ? setting_ : std::nullopt};
         return false;
     }
+
+    // The setting whose line is being read, which a problem in its label or value names; none between lines.
+    void Reading(std::optional<SettingsListId> setting) { setting_ = setting; }
 
 private:
     bool Available() {
@@ -141,6 +146,7 @@ private:
     std::size_t at_ = 0;
     std::size_t line_ = 1;
     std::optional<SetFileProblem> problem_;
+    std::optional<SettingsListId> setting_;
 };
 
 bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> prefix) {
@@ -250,6 +256,7 @@ bool ReadAll(Reader& r, DeviceSettings& s) {
     for (const SetFileLine& line : kSetFileLines) {
         if (&line != &kSetFileLines.front() && !r.LineEnd()) return false;
         const std::string name = NameOf(line);
+        r.Reading(line.list);
         if (!r.Label(line.label, name)) return false;
         const std::size_t value_at = r.At();
         std::int32_t value = 0;
@@ -257,6 +264,7 @@ bool ReadAll(Reader& r, DeviceSettings& s) {
         const std::string refusal = Refusal(line, value, s);
         if (!refusal.empty()) return r.Fail(SetFileProblemKind::Value, value_at, refusal);
         s.*line.field = value;
+        r.Reading(std::nullopt);
     }
     return r.Spaces(kTrailingSpaces) && r.End();
 }
@@ -268,13 +276,15 @@ SetFileReading ParseSetFile(std::span<const std::uint8_t> bytes) {
     if (StartsWith(bytes, {0xef, 0xbb, 0xbf})) {
         result.problem = SetFileProblem{SetFileProblemKind::ByteOrderMark, 0, 1,
                                         "the file starts with a UTF-8 byte-order mark, which the device does not "
-                                        "expect"};
+                                        "expect",
+                                        std::nullopt};
         return result;
     }
     if (StartsWith(bytes, {0xff, 0xfe}) || StartsWith(bytes, {0xfe, 0xff})) {
         result.problem = SetFileProblem{SetFileProblemKind::ByteOrderMark, 0, 1,
                                         "the file starts with a UTF-16 byte-order mark; the device reads single "
-                                        "bytes with Big5 labels"};
+                                        "bytes with Big5 labels",
+                                        std::nullopt};
         return result;
     }
     Reader reader(bytes);

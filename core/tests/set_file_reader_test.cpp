@@ -223,6 +223,31 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
     }
 }
 
+// A problem in a label or a value names its setting, for front ends that word
+// it in their own language; one between lines names none.
+TEST(ParseSetFile, NamesTheSettingOfAWrongLabelOrValue) {
+    struct Case {
+        const char* name;
+        void (*damage)(File&);
+        std::optional<SettingsListId> setting;
+    };
+    const Case cases[] = {
+        {"label", [](File& f) { f[kUsbLabelAt] = 'u'; }, SettingsListId::UsbMode},
+        {"digit", [](File& f) { f[7] = 'x'; }, SettingsListId::Year},
+        {"value", [](File& f) { Put(f, kLengthAt, "4"); }, SettingsListId::RecordLength},
+        {"interval's value", [](File& f) { Put(f, kIntervalAt, "1"); }, SettingsListId::Timelapse},
+        {"line end", [](File& f) { EraseAt(f, 75); }, std::nullopt},
+        {"cut short", [](File& f) { f.resize(100); }, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        File f = FileFor(kInitialSettings);
+        c.damage(f);
+        const SetFileReading r = ParseSetFile(f);
+        ASSERT_TRUE(r.problem.has_value()) << c.name;
+        EXPECT_EQ(r.problem->setting, c.setting) << c.name << ": " << r.problem->message;
+    }
+}
+
 // With time-lapse on, the interval is 0, 1 or 2; the files whose interval
 // is refused are refused for the limit itself, not for time-lapse being off.
 TEST(ParseSetFile, TimelapseIntervalWithTimelapseOn) {
@@ -252,7 +277,8 @@ TEST(ParseSetFile, TimelapseIntervalWithTimelapseOn) {
         }
         ASSERT_TRUE(r.problem.has_value());
         EXPECT_FALSE(r.settings.has_value());
-        EXPECT_EQ(*r.problem, (SetFileProblem{SetFileProblemKind::Value, kIntervalAt, 10, c.refusal}));
+        EXPECT_EQ(*r.problem,
+                  (SetFileProblem{SetFileProblemKind::Value, kIntervalAt, 10, c.refusal, SettingsListId::Timelapse}));
     }
 }
 

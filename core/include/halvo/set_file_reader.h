@@ -32,6 +32,7 @@ struct SetFileProblem {
     std::size_t offset = 0;                                ///< zero-based byte offset in the file
     std::size_t line = 1;                                  ///< one-based line number
     std::string message;                                   ///< plain words, without offset or line
+    std::optional<SettingsListId> setting;                 ///< the setting whose label or value is wrong, if any
 
     friend bool operator==(const SetFileProblem&, const SetFileProblem&) = default;
 };
