@@ -73,6 +73,9 @@ Module['api'] = function () {
     // The most seconds the clock reading may be moved ahead.
     maxLead: _halvo_max_lead(),
 
+    // The lead offered until the owner saves with another.
+    defaultLead: _halvo_default_lead(),
+
     // The texts every front end shows, in both languages: the failure text and what to do with a written file.
     texts: {
       error: UTF8ToString(_halvo_text(0, 0)),

@@ -100,6 +100,9 @@ EMSCRIPTEN_KEEPALIVE const char* halvo_text(int text, int language) {
 /// The most seconds a clock reading may be moved ahead.
 EMSCRIPTEN_KEEPALIVE int halvo_max_lead() { return kMaxLeadSeconds; }
 
+/// The lead the page offers until the owner saves with another.
+EMSCRIPTEN_KEEPALIVE int halvo_default_lead() { return kDefaultLeadSeconds; }
+
 /// Checks twelve positions; with no fault writes set.txt's bytes to `bytes` (kSetFileSize of them).
 /// Returns the number of failed checks and writes up to `capacity` of them, in order, to `faults`,
 /// three bytes each: the kind, the list and the reason.

@@ -82,6 +82,7 @@ test('the words come through in both languages', () => {
   assert.equal(core.texts.error, 'ERROR!');
   assert.match(core.texts.written.ja, /^本体をPCと接続し/);
   assert.equal(core.maxLead, 3600);
+  assert.equal(core.defaultLead, 30);
 });
 
 test('a clock reading → date and time positions, -1 outside a list', () => {
