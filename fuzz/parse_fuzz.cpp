@@ -31,7 +31,7 @@ constexpr std::size_t kMessageCapacity = 72;
 void CheckWebRead(const std::uint8_t* data, std::size_t size, const halvo::SetFileReading& reading) {
     std::array<std::int32_t, halvo::kSettingsLists.size()> positions;
     positions.fill(-7);
-    std::array<std::uint32_t, 2> where{0xdeadbeef, 0xdeadbeef};
+    std::array<std::uint32_t, 3> where{0xdeadbeef, 0xdeadbeef, 0xdeadbeef};
     // Exactly the capacity on the heap, so that a write past it is an overflow the sanitizer sees.
     const auto message = std::make_unique<char[]>(kMessageCapacity);
     const int kind = halvo_read(data, size, positions.data(), where.data(), message.get(), kMessageCapacity);
@@ -53,6 +53,7 @@ void CheckWebRead(const std::uint8_t* data, std::size_t size, const halvo::SetFi
     const halvo::SetFileProblem& problem = *reading.problem;
     Require(kind == static_cast<int>(problem.kind));
     Require(where[0] == problem.offset && where[1] == problem.line);
+    Require(problem.setting ? where[2] == static_cast<std::uint32_t>(*problem.setting) : where[2] == 0xffffffff);
     Require(std::string(message.get()) == problem.message.substr(0, kMessageCapacity - 1));
     for (std::int32_t p : positions) Require(p == -7);
 }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "double_click.h"
 #include "halvo_set.h"
 
 #include <cstdio>
@@ -9,6 +10,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "halvo/platform/console.h"
 #else
 #include <unistd.h>
 #endif
@@ -17,6 +20,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     halvo::cli::Console console{std::cout, std::cerr, {}};
 #ifdef _WIN32
+    // Exit status 0, as for --help: the owner asked for nothing, and learning how to ask is no failure.
+    const bool out_is_console = _isatty(_fileno(stdout)) != 0;
+    if (halvo::cli::OpenedByDoubleClick(args.size(), halvo::platform::ConsoleProcessCount(), out_is_console)) {
+        std::cout << halvo::cli::kDoubleClickNote << std::flush;
+        halvo::platform::WaitForKeyPress();
+        return halvo::cli::kExitOk;
+    }
     console.err_is_terminal = _isatty(_fileno(stderr)) != 0;
     // Text mode would turn each CR LF of set.txt into CR CR LF.
     console.binary_out = [] {

@@ -5,27 +5,29 @@
 // through Module.api (web/src/core_api.js).
 
 (function () {
-  // The page's own sentences; every list's caption, entries and unit, the
-  // failure text and the advice after saving come from the core.
+  // The page's own sentences; every list's caption, entries and unit and the
+  // failure text come from the core.
   const TEXT = {
     ja: {
       title: 'Halvo — カメラの設定ファイル set.txt',
       heading: 'Halvo — set.txt',
       language: '言語',
-      intro: '設定を選んで保存し、set.txt をカメラの記録メディアの一番上のフォルダーに入れます。このページはネットワークを使いません。',
+      intro: '設定を選んで保存し、set.txt をカメラのカードの一番上のフォルダーに入れます。このページはネットワークを使いません。',
       dateTime: '日付時間設定',
       recording: '録画設定',
       amount: (value, unit) => value + unit,
       pair: (name, value) => name + '：' + value,
       separator: '、',
       lead: 'カメラの電源を入れるまでの秒数',
-      useClock: '自動的にPCの時間に合わせる',
+      leadHint: 'カードをカメラに入れて電源を入れるまでの時間です。',
+      useClock: 'この端末の時計に合わせる',
+      spokenUnit: (unit) => '（' + unit + '）',
       save: '完了（set.txtを保存）',
       open: 'set.txtを開く',
       dropHint: 'set.txt をこのページにドロップしても開けます。',
       dropHere: 'ここにドロップして set.txt を開く',
-      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。' + p.advice + 'カードに入れるファイルの名前は必ず set.txt にしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。',
-      written: (p) => p.name + ' に書き込み、読み返して確認しました（' + p.summary + '）。' + p.advice,
+      saved: (p) => 'set.txt を保存しました（' + p.summary + '）。カメラのカードの一番上のフォルダーに、set.txt という名前でコピーしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。カメラは次に電源を入れたときに設定を読み込みます。',
+      written: (p) => p.name + ' に書き込み、読み返して確認しました（' + p.summary + '）。カメラは次に電源を入れたとき、カードの一番上のフォルダーにある set.txt から設定を読み込みます。',
       otherName: (p) => 'カメラが読むのは set.txt という名前のファイルだけです。' + p.name + ' の名前を set.txt に変えてください。',
       writeFailed: (p) => p.name + ' に書き込めませんでした（' + p.error + '）。もう一度保存してください。',
       readBackFailed: (p) => p.name + ' に書き込みましたが、読み返せませんでした（' + p.error + '）。もう一度保存してください。',
@@ -33,21 +35,24 @@
       fileType: 'テキストファイル',
       countdown: (p) => 'カメラの電源を入れるまで' + p.seconds + '秒',
       switchOnNow: '今カメラの電源を入れてください',
-      behind: (p) => '今電源を入れると、カメラの時計は' + p.seconds + '秒遅れます。' + (p.fresh ? '' : '「自動的にPCの時間に合わせる」を押してから') + 'もう一度保存すると新しい時刻になります。',
-      clockSet: (p) => 'PCの時計（' + p.lead + '秒後）に合わせました：' + p.when + '。',
-      yearOutside: (p) => 'PCの時計の年（' + p.year + '年）は ' + p.first + '〜' + p.last + '年の範囲外です。年は変更していません。',
+      behind: (p) => '今電源を入れると、カメラの時計は' + p.seconds + '秒遅れます。新しい時刻にするには、' + (p.fresh ? '' : '「この端末の時計に合わせる」を押してから')
+        + (p.download ? 'もう一度保存し、カードの古い set.txt を削除してから、新しいファイルを set.txt という名前でコピーしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。'
+          : 'もう一度保存して、カードの set.txt を置き換えてください。'),
+      clockOff: '日付と時刻は表示どおりに保存され、電源を入れるまでのカウントダウンはありません。カウントダウンするには「この端末の時計に合わせる」を押してください。',
+      clockSet: (p) => 'この端末の時計（' + p.lead + '秒後）に合わせました：' + p.when + '。',
+      yearOutside: (p) => 'この端末の時計の年（' + p.year + '年）は ' + p.first + '〜' + p.last + '年の範囲外です。年は変更していません。',
       badLead: (p) => '「カメラの電源を入れるまでの秒数」は 0〜' + p.max + ' の整数で入力してください。何も変更していません。',
       noSuchDay: (p) => p.month + '月' + p.day + '日はありません。その月にある日を選んでください。保存していません。',
       noChoice: (p) => '「' + p.list + '」が選ばれていません。保存していません。',
       read: (p) => p.name + ' を読み込みました。すべての項目をファイルの設定に合わせました。',
-      notSetFile: (p) => p.name + ' はカメラが読める set.txt ではありません：' + TEXT.ja.problems[p.kind] + '（オフセット ' + p.offset + '、' + p.line + '行目 — ' + p.message + '）。何も変更していません。',
+      notSetFile: (p) => p.name + ' はカメラが読める set.txt ではありません：' + TEXT.ja.problems[p.kind] + '（' + p.line + '行目' + (p.setting ? '「' + p.setting + '」' : '') + '、オフセット ' + p.offset + '）。何も変更していません。',
       unreadable: (p) => p.name + ' を読めませんでした。何も変更していません。',
       problems: {
-        ByteOrderMark: 'ファイルの先頭にBOMがあります',
+        ByteOrderMark: 'ファイルの先頭に、エディターが保存時に付ける目に見えない印があります',
         Label: '項目名が違います',
         Digit: '数字のあるべき所に別の文字があります',
-        LineEnd: '改行がCR LFではありません',
-        Padding: '最後の空白が違います',
+        LineEnd: '行の区切り方がカメラの読める形ではありません',
+        Padding: 'ファイルの最後の空白が、あるべき数や形になっていません',
         Length: 'ファイルの長さが違います',
         Value: 'カメラが受け付けない値です',
       },
@@ -56,20 +61,22 @@
       title: 'Halvo — camera settings file set.txt',
       heading: 'Halvo — set.txt',
       language: 'Language',
-      intro: 'Pick the settings, save set.txt and put it into the top folder of the camera\u2019s storage. This page uses no network.',
+      intro: 'Pick the settings, save set.txt and put it into the top folder of the camera\u2019s card. This page uses no network.',
       dateTime: 'Date and time',
       recording: 'Recording',
       amount: (value, unit) => value + ' ' + unit,
       pair: (name, value) => name + ' ' + value,
       separator: ', ',
       lead: 'Seconds until the camera is switched on',
-      useClock: 'Use this computer\u2019s clock',
+      leadHint: 'Time to put the card into the camera and switch it on.',
+      useClock: 'Use this device\u2019s clock',
+      spokenUnit: (unit) => ' (' + unit + ')',
       save: 'Save set.txt',
       open: 'Open set.txt',
       dropHint: 'You can also drop a set.txt onto this page.',
       dropHere: 'Drop here to open set.txt',
-      saved: (p) => 'Saved set.txt (' + p.summary + '). ' + p.advice + ' On the card it must be named exactly set.txt: a browser may save a second download as \u201cset (1).txt\u201d.',
-      written: (p) => 'Wrote ' + p.name + ' and read it back: it holds what was saved (' + p.summary + '). ' + p.advice,
+      saved: (p) => 'Saved set.txt (' + p.summary + '). Copy it into the top folder of the camera\u2019s card, named exactly set.txt (a browser may name a second download \u201cset (1).txt\u201d). The camera takes the settings when it is next switched on.',
+      written: (p) => 'Wrote ' + p.name + ' and read it back: it holds what was saved (' + p.summary + '). The camera takes the settings from set.txt in the top folder of its card when it is next switched on.',
       otherName: (p) => 'The camera only reads a file named set.txt: rename ' + p.name + ' to set.txt.',
       writeFailed: (p) => p.name + ' could not be written (' + p.error + '). Save it again.',
       readBackFailed: (p) => p.name + ' was written but could not be read back (' + p.error + '). Save it again.',
@@ -77,15 +84,27 @@
       fileType: 'Text file',
       countdown: (p) => 'Switch the camera on in ' + p.seconds + ' s',
       switchOnNow: 'Switch the camera on now',
-      behind: (p) => 'Switched on now, the camera\u2019s clock would be ' + p.seconds + ' s behind. ' + (p.fresh ? 'Save again' : 'Use this computer\u2019s clock and save again') + ' for a fresh time.',
-      clockSet: (p) => 'Set from this computer\u2019s clock plus ' + p.lead + ' s: ' + p.when + '.',
-      yearOutside: (p) => 'This computer\u2019s clock says ' + p.year + ', outside ' + p.first + ' to ' + p.last + ': the year was left as it was.',
+      behind: (p) => 'Switched on now, the camera\u2019s clock would be ' + p.seconds + ' s behind. For a fresh time, ' + (p.fresh ? '' : 'press \u201cUse this device\u2019s clock\u201d, ')
+        + (p.download ? 'save again, delete the old set.txt from the card and copy the new file there as set.txt (a second download may be named \u201cset (1).txt\u201d).'
+          : 'save again and replace set.txt on the card.'),
+      clockOff: 'The date and time are saved as shown, with no countdown to switching the camera on. For a countdown, press \u201cUse this device\u2019s clock\u201d.',
+      clockSet: (p) => 'Set from this device\u2019s clock plus ' + p.lead + ' s: ' + p.when + '.',
+      yearOutside: (p) => 'This device\u2019s clock says ' + p.year + ', outside ' + p.first + ' to ' + p.last + ': the year was left as it was.',
       badLead: (p) => '\u201cSeconds until the camera is switched on\u201d must be a whole number from 0 to ' + p.max + '. Nothing was changed.',
       noSuchDay: (p) => p.day + ' ' + p.monthName + ' does not exist: pick a day the month has. Nothing was saved.',
       noChoice: (p) => p.list + ' has no valid choice. Nothing was saved.',
       read: (p) => 'Read ' + p.name + ': every list now shows its settings.',
-      notSetFile: (p) => p.name + ' is not a set.txt the camera reads: ' + p.message + ' (byte offset ' + p.offset + ', line ' + p.line + '). Nothing was changed.',
+      notSetFile: (p) => p.name + ' is not a set.txt the camera reads: ' + TEXT.en.problems[p.kind] + ' (line ' + p.line + ', byte offset ' + p.offset + ': ' + p.message + '). Nothing was changed.',
       unreadable: (p) => p.name + ' could not be read. Nothing was changed.',
+      problems: {
+        ByteOrderMark: 'it starts with an invisible mark that some editors add when saving',
+        Label: 'a line does not start with the name the camera expects',
+        Digit: 'there is something else where a number belongs',
+        LineEnd: 'its lines are not ended the way the camera reads them',
+        Padding: 'the spaces at its end are not as the camera expects',
+        Length: 'it is longer or shorter than the camera expects',
+        Value: 'it holds a value the camera does not take',
+      },
     },
   };
 
@@ -96,7 +115,7 @@
     status: null,  // { key, params } of the last status message, re-worded on a language switch
     alerts: [],    // [{ key, params }]
     fromClock: false,  // the date and time lists hold a clock reading that no hand has changed since
-    countdown: null,   // { target (ms), left (whole seconds), timeout } after a save whose time came from the clock
+    countdown: null,   // { target (ms), left (whole seconds), timeout, download } after a save whose time came from the clock
     saving: false,
   };
 
@@ -121,6 +140,25 @@
 
   function pad(value, digits) { return String(value).padStart(digits, '0'); }
 
+  // The last lead saved with, kept in the browser; a browser that keeps nothing (or refuses access) gets the default.
+  const leadKey = 'halvo.lead';
+  function storedLead() {
+    try {
+      const value = Number(window.localStorage.getItem(leadKey));
+      const kept = window.localStorage.getItem(leadKey) !== null && Number.isInteger(value) && value >= 0 && value <= page.api.maxLead;
+      return kept ? value : page.api.defaultLead;
+    } catch (error) {
+      return page.api.defaultLead;
+    }
+  }
+  function keepLead(lead) {
+    try {
+      window.localStorage.setItem(leadKey, String(lead));
+    } catch (error) {
+      // Not kept: the next visit starts from the default.
+    }
+  }
+
   // The words of one entry in the page's language: a date or time entry is its number.
   function entryText(language, index, position) {
     const list = lists()[index];
@@ -141,7 +179,8 @@
       select.selectedIndex = list.initial;
       field.append(label);
       if (list.unit.en !== '' && !isDateList(index) && list.words.every((word) => /^[0-9]+$/.test(word.en))) {
-        // A list of bare numbers shows its unit beside it.
+        // A list of bare numbers shows its unit beside it; a screen reader hears it in the label.
+        select.dataset.spokenUnit = index;
         const row = document.createElement('span');
         row.className = 'unit';
         const unit = document.createElement('span');
@@ -184,15 +223,17 @@
 
   // The timer shows the whole seconds left; in the second the file names it says "now", and so
   // does the status (which screen readers announce, unlike a timer) for just that second.
+  // Where no countdown runs and the lists no longer hold the clock's reading, the page says a save starts none.
   function showCountdown() {
     const timer = $('countdown');
     const countdown = page.countdown;
     const words = text();
     let cue = $('switchOnNow');
+    $('clockOff').hidden = Boolean(countdown) || page.fromClock;
     timer.hidden = !countdown;
     timer.classList.toggle('late', Boolean(countdown) && countdown.left < 0);
     timer.textContent = !countdown ? '' : countdown.left > 0 ? words.countdown({ seconds: countdown.left })
-      : countdown.left === 0 ? words.switchOnNow : words.behind({ seconds: -countdown.left, fresh: page.fromClock });
+      : countdown.left === 0 ? words.switchOnNow : words.behind({ seconds: -countdown.left, fresh: page.fromClock, download: countdown.download });
     if (!countdown || countdown.left !== 0) {
       if (cue) cue.remove();
       return;
@@ -215,8 +256,8 @@
     countdown.timeout = setTimeout(tick, ((countdown.target - now) % 1000 + 1000) % 1000 || 1000);
   }
 
-  function startCountdown(target) {
-    page.countdown = { target: target, left: 0, timeout: 0 };
+  function startCountdown(target, download) {
+    page.countdown = { target: target, left: 0, timeout: 0, download: download };
     tick();
     $('countdown').scrollIntoView({ block: 'nearest' });
   }
@@ -237,6 +278,10 @@
     document.title = words.title;
     for (const element of document.querySelectorAll('[data-text]')) element.textContent = words[element.dataset.text];
     for (const element of document.querySelectorAll('[data-list]')) element.textContent = lists()[element.dataset.list].label[language];
+    for (const element of document.querySelectorAll('[data-spoken-unit]')) {
+      const list = lists()[element.dataset.spokenUnit];
+      element.setAttribute('aria-label', list.label[language] + words.spokenUnit(list.unit[language]));
+    }
     for (const element of document.querySelectorAll('[data-unit]')) element.textContent = lists()[element.dataset.unit].unit[language];
     for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', words[element.dataset.label]);
     for (const button of document.querySelectorAll('[data-lang]')) button.setAttribute('aria-pressed', String(button.dataset.lang === language));
@@ -381,7 +426,8 @@
     const result = target === null ? converted : page.api.convert(positions());
     if (!result.bytes) return report(null, faultMessages(result.failed));
     const bytes = result.bytes;
-    const said = { summary: summary(), advice: (words, language) => page.api.texts.written[language] };
+    if (lead !== null) keepLead(lead);
+    const said = { summary: summary() };
     if (!handle) {
       download(bytes);
       report({ key: 'saved', params: said }, []);
@@ -393,7 +439,7 @@
       const otherName = handle.name.toLowerCase() !== page.api.fileName;
       report({ key: 'written', params: said }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
     }
-    if (target !== null) startCountdown(target);
+    if (target !== null) startCountdown(target, !handle);
   }
 
   async function onSave(event) {
@@ -433,7 +479,10 @@
       const problem = result.problem;
       return report(null, [{
         key: 'notSetFile',
-        params: { name: file.name, kind: problem.kind, offset: problem.offset, line: problem.line, message: problem.message },
+        params: {
+          name: file.name, kind: problem.kind, offset: problem.offset, line: problem.line, message: problem.message,
+          setting: problem.setting === null ? null : (words, language) => lists()[listIndex(problem.setting)].label[language],
+        },
       }]);
     }
     result.positions.forEach(function (position, index) { page.selects[index].selectedIndex = position; });
@@ -470,9 +519,15 @@
     });
   }
 
-  HalvoCore().then(function (module) {
+  // A browser without WebAssembly (or with it turned off) cannot run the core: the page says what it needs.
+  function startFailed() {
+    $('startFailed').hidden = false;
+  }
+
+  function start(module) {
     page.api = module.api();
     $('lead').max = String(page.api.maxLead);
+    $('lead').value = String(storedLead());
     buildLists();
     applyLanguage(pickLanguage());
     const opening = useClock(0);
@@ -482,7 +537,12 @@
     }
     $('useClock').addEventListener('click', onUseClock);
     for (const select of page.selects.slice(0, page.api.dateTimeLists)) {
-      for (const type of ['input', 'change']) select.addEventListener(type, () => { page.fromClock = false; });
+      for (const type of ['input', 'change']) {
+        select.addEventListener(type, () => {
+          page.fromClock = false;
+          showCountdown();
+        });
+      }
     }
     $('settings').addEventListener('submit', onSave);
     $('open').addEventListener('change', function (event) {
@@ -492,5 +552,11 @@
     });
     wireDrop();
     document.body.dataset.ready = 'true';
-  });
+  }
+
+  try {
+    HalvoCore().then(start, startFailed);
+  } catch (error) {
+    startFailed();
+  }
 })();

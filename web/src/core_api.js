@@ -79,6 +79,9 @@ Module['api'] = function () {
     // The most seconds the clock reading may be moved ahead.
     maxLead: _halvo_max_lead(),
 
+    // The lead offered until the owner saves with another.
+    defaultLead: _halvo_default_lead(),
+
     // The texts every front end shows, in both languages: the failure text and what to do with a written file.
     texts: {
       error: UTF8ToString(_halvo_text(0, 0)),
@@ -103,20 +106,23 @@ Module['api'] = function () {
 
     // A file's bytes → { positions: [twelve] } when sound, else { problem: { kind, offset, line, message } }.
     read: function (bytes) {
-      const fixed = listCount * 4 + 2 * 4 + messageCapacity;
+      const fixed = listCount * 4 + 3 * 4 + messageCapacity;
       return withBuffer(fixed + bytes.length, function (pointer) {
         const whereAt = pointer + listCount * 4;
-        const messageAt = whereAt + 2 * 4;
+        const messageAt = whereAt + 3 * 4;
         const bytesAt = messageAt + messageCapacity;
         HEAPU8.set(bytes, bytesAt);
         const kind = _halvo_read(bytesAt, bytes.length, pointer, whereAt, messageAt, messageCapacity);
         if (kind < 0) return { positions: readInts(pointer, listCount) };
-        const where = readInts(whereAt, 2);
+        const where = readInts(whereAt, 3);
+        const setting = where[2] >>> 0;
         return {
           problem: {
             kind: UTF8ToString(_halvo_problem_name(kind)),
             offset: where[0] >>> 0,
             line: where[1] >>> 0,
+            // The setting whose label or value is wrong, by its key; null for a problem between settings.
+            setting: setting < listCount ? lists[setting].key : null,
             message: UTF8ToString(messageAt),
           },
         };

@@ -38,6 +38,9 @@ SettingsSelection ToSelection(const std::int32_t* positions) {
     return selection;
 }
 
+// In halvo_read's `where`: a problem between settings.
+constexpr std::uint32_t kNoSetting = 0xffffffff;
+
 // The name at an enum's number in its table of names, or "" past its end.
 template <std::size_t N>
 const char* NameIn(const std::array<const char*, N>& names, int at) {
@@ -94,6 +97,8 @@ EMSCRIPTEN_KEEPALIVE const char* halvo_text(int text, int language) {
 
 EMSCRIPTEN_KEEPALIVE int halvo_max_lead() { return kMaxLeadSeconds; }
 
+EMSCRIPTEN_KEEPALIVE int halvo_default_lead() { return kDefaultLeadSeconds; }
+
 EMSCRIPTEN_KEEPALIVE int halvo_max_faults() { return static_cast<int>(kSettingsChecks); }
 
 EMSCRIPTEN_KEEPALIVE int halvo_convert(const std::int32_t* positions, std::uint8_t* bytes, std::uint8_t* faults,
@@ -138,6 +143,7 @@ EMSCRIPTEN_KEEPALIVE int halvo_read(const std::uint8_t* bytes, std::size_t size,
     const SetFileProblem& problem = *reading.problem;
     where[0] = static_cast<std::uint32_t>(problem.offset);
     where[1] = static_cast<std::uint32_t>(problem.line);
+    where[2] = problem.setting ? static_cast<std::uint32_t>(*problem.setting) : kNoSetting;
     if (capacity > 0) {
         const std::size_t length = std::min(problem.message.size(), capacity - 1);
         std::memcpy(message, problem.message.data(), length);

@@ -42,6 +42,9 @@ const char* halvo_text(int text, int language);
 /// The most seconds a clock reading may be moved ahead.
 int halvo_max_lead();
 
+/// The lead the page offers until the owner saves with another.
+int halvo_default_lead();
+
 /// The most failed checks one conversion gives: the room halvo_convert's caller gives `faults`, three bytes each.
 int halvo_max_faults();
 
@@ -65,9 +68,11 @@ const char* halvo_reason_name(int reason);
 /// Positions of the six date and time lists for a clock reading; -1 for a value outside its list.
 void halvo_clock_positions(const std::int32_t* clock, std::int32_t* positions);
 
-/// Reads a file with the strict reader. A sound file gives -1 and the twelve positions in `positions`;
-/// otherwise the problem's kind, with offset and line in `where` and its words (cut to `capacity`) in `message`.
-int halvo_read(const std::uint8_t* bytes, std::size_t size, std::int32_t* positions, std::uint32_t* where, char* message, std::size_t capacity);
+/// Reads a file with the strict reader. A valid file gives -1 and the twelve positions in `positions`; otherwise
+/// the problem's kind, with offset, line and the list of the setting it concerns (0xffffffff for none) in the three
+/// of `where`, and its English words (cut to `capacity`) in `message`.
+int halvo_read(const std::uint8_t* bytes, std::size_t size, std::int32_t* positions, std::uint32_t* where,
+               char* message, std::size_t capacity);
 
 /// A reader problem kind's name, as the page keys its messages; empty for an unknown kind.
 const char* halvo_problem_name(int kind);

@@ -88,6 +88,7 @@ test('the words come through in both languages', () => {
   assert.equal(core.texts.error, 'ERROR!');
   assert.match(core.texts.written.ja, /^本体をPCと接続し/);
   assert.equal(core.maxLead, 3600);
+  assert.equal(core.defaultLead, 30);
 });
 
 test('a clock reading → date and time positions, -1 outside a list', () => {
@@ -113,14 +114,14 @@ const joined = (...parts) => Uint8Array.from(parts.flatMap((part) => [...part]))
 test('file bytes → list positions, or the first problem with offset and line', async (t) => {
   const cases = [
     { name: 'the last entries', bytes: LAST_FILE, positions: LAST_POSITIONS },
-    { name: 'empty', bytes: new Uint8Array(0), problem: { kind: 'Length', offset: 0, line: 1 } },
-    { name: 'LF line ends', bytes: withoutCR(LAST_FILE), problem: { kind: 'LineEnd', offset: 9, line: 1 } },
-    { name: 'UTF-8 byte-order mark', bytes: joined([0xef, 0xbb, 0xbf], LAST_FILE), problem: { kind: 'ByteOrderMark', offset: 0, line: 1 } },
-    { name: 'cut short', bytes: LAST_FILE.slice(0, 100), problem: { kind: 'Length', offset: 100, line: 8 } },
-    { name: 'a line end after the last line', bytes: joined(LAST_FILE, [0x0d, 0x0a]), problem: { kind: 'Length', offset: 282, line: 13 } },
-    { name: '31 April', bytes: edited(LAST_FILE, 16, '04'), problem: { kind: 'Value', offset: 25, line: 3 } },
-    { name: 'a letter in the hour', bytes: edited(LAST_FILE, 35, 'x'), problem: { kind: 'Digit', offset: 35, line: 4 } },
-    { name: 'a large file that is not set.txt', bytes: new Uint8Array(4 << 20), problem: { kind: 'Label', offset: 0, line: 1 } },
+    { name: 'empty', bytes: new Uint8Array(0), problem: { kind: 'Length', offset: 0, line: 1, setting: null } },
+    { name: 'LF line ends', bytes: withoutCR(LAST_FILE), problem: { kind: 'LineEnd', offset: 9, line: 1, setting: null } },
+    { name: 'UTF-8 byte-order mark', bytes: joined([0xef, 0xbb, 0xbf], LAST_FILE), problem: { kind: 'ByteOrderMark', offset: 0, line: 1, setting: null } },
+    { name: 'cut short', bytes: LAST_FILE.slice(0, 100), problem: { kind: 'Length', offset: 100, line: 8, setting: null } },
+    { name: 'a line end after the last line', bytes: joined(LAST_FILE, [0x0d, 0x0a]), problem: { kind: 'Length', offset: 282, line: 13, setting: null } },
+    { name: '31 April', bytes: edited(LAST_FILE, 16, '04'), problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' } },
+    { name: 'a letter in the hour', bytes: edited(LAST_FILE, 35, 'x'), problem: { kind: 'Digit', offset: 35, line: 4, setting: 'hour' } },
+    { name: 'a large file that is not set.txt', bytes: new Uint8Array(4 << 20), problem: { kind: 'Label', offset: 0, line: 1, setting: 'year' } },
   ];
   for (const c of cases) {
     await t.test(c.name, () => {

@@ -4,11 +4,11 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
-import { launch, offlineContext, openPage, pagePath } from './browser.mjs';
+import { launch, offlineContext, openPage, pagePath, pageUrl } from './browser.mjs';
 import { LAST_FILE } from './golden.mjs';
 
 const LABELS = ['Year', 'Month', 'Day', 'Hour', 'Minute', 'Second',
-  'Image flip', 'Recording length', 'Time-lapse', 'Sound', 'USB mode', 'Time stamp'];
+  'Image flip', 'Recording length (min)', 'Time-lapse', 'Sound', 'USB mode', 'Time stamp'];
 const LAST_ENTRIES = ['2050', '12', '31', '23', '59', '59', 'Yes', '5', '10 s', 'Off', 'Video device', 'Off'];
 
 let browser;
@@ -50,7 +50,7 @@ async function savedBytes(download) {
 test('opens with the clock\'s date and time and the dialog\'s initial options', async () => {
   await withPage({}, async (page) => {
     assert.deepEqual(await entries(page), ['2024', '3', '5', '7', '8', '9', 'No', '2', 'Off', 'On', 'Mass storage', 'On']);
-    assert.equal(await page.getByLabel('Seconds until the camera is switched on').inputValue(), '0');
+    assert.equal(await page.getByLabel('Seconds until the camera is switched on').inputValue(), '30');
     const lists = await page.locator('select').evaluateAll((selects) => selects.map((s) => s.options.length));
     assert.deepEqual(lists, [30, 12, 31, 24, 60, 60, 2, 4, 4, 2, 2, 2]);
   });
@@ -63,11 +63,11 @@ test('keyboard alone: every control in order, choices, and Enter on "Save set.tx
       await page.keyboard.press('Tab');
       reached.push(await page.evaluate(() => {
         const element = document.activeElement;
-        return element.labels?.[0]?.textContent ?? element.textContent;
+        return element.getAttribute('aria-label') ?? element.labels?.[0]?.textContent ?? element.textContent;
       }));
     }
     assert.deepEqual(reached, ['日本語', 'English', ...LABELS.slice(0, 6), 'Seconds until the camera is switched on',
-      'Use this computer\u2019s clock', ...LABELS.slice(6), 'Save set.txt', 'Open set.txt']);
+      'Use this device\u2019s clock', ...LABELS.slice(6), 'Save set.txt', 'Open set.txt']);
 
     // On a closed list, End picks the last entry, Home the first, the arrows the neighbours.
     const keys = { 'Time-lapse': ['End', 'ArrowUp'], Sound: ['Home'], 'Time stamp': ['Home'] };
@@ -92,7 +92,7 @@ test('saves exactly the golden set.txt and says what it saved', async () => {
     assert.equal(await page.getByRole('alert').textContent(), '');
     await page.getByRole('button', { name: '日本語' }).click();
     assert.match(await page.getByRole('status').textContent(),
-      /^set\.txt を保存しました（2050-12-31 23:59:59、イメージフリップ：はい、録画時間：5分、タイムラプス：10秒、録画音声：オフ、USB装置：録画装置、タイムスタンプ：オフ）。本体をPCと接続し/);
+      /^set\.txt を保存しました（2050-12-31 23:59:59、イメージフリップ：はい、録画時間：5分、タイムラプス：10秒、録画音声：オフ、USB装置：録画装置、タイムスタンプ：オフ）。カメラのカードの一番上のフォルダーに、set\.txt という名前でコピーしてください/);
   });
 });
 
@@ -138,7 +138,7 @@ test('the clock button takes the local clock plus the lead', async () => {
   await withPage({ now: '2049-12-31T23:30:00+01:00' }, async (page) => {
     await choose(page, ['Image flip', 'Day'], ['Yes', '17']);
     await page.getByLabel('Seconds until the camera is switched on').fill('3600');
-    await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+    await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
     assert.deepEqual(await entries(page), ['2050', '1', '1', '0', '30', '0', 'Yes', '2', 'Off', 'On', 'Mass storage', 'On']);
     assert.match(await page.getByRole('status').textContent(), /plus 3600 s: 2050-01-01 00:30:00/);
   });
@@ -149,7 +149,7 @@ test('a lead outside 0 to 3600 is refused and changes nothing', async () => {
     await withPage({}, async (page) => {
       await choose(page, ['Year'], ['2030']);
       await page.getByLabel('Seconds until the camera is switched on').fill(lead);
-      await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+      await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
       assert.match(await page.getByRole('alert').textContent(), /whole number from 0 to 3600/, `lead "${lead}"`);
       assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2030', '3', '5', '7', '8', '9']);
     });
@@ -161,8 +161,9 @@ test('a clock year outside the list leaves the year as it was and says so', asyn
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2021', '2', '3', '4', '5', '6']);
     assert.match(await page.getByRole('status').textContent(), /says 2051, outside 2021 to 2050: the year was left as it was/);
     await choose(page, ['Year', 'Hour'], ['2035', '20']);
-    await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
-    assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2035', '2', '3', '4', '5', '6']);
+    await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
+    // The clock's reading moved on by the 30 s the lead starts at.
+    assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2035', '2', '3', '4', '5', '36']);
   });
 });
 
@@ -186,10 +187,12 @@ async function saveByDownload(page, name = 'Save set.txt') {
   return savedBytes(download);
 }
 
-// A fresh offline page whose clock is Playwright's, standing still at `at` until a test moves it.
-async function withClock(at, body) {
+// A fresh offline page (and browser profile) whose clock is Playwright's, standing still at `at` until a test
+// moves it; `init` runs in the page before its own scripts.
+async function withClock(at, body, init) {
   const context = await offlineContext(browser);
   try {
+    if (init) await context.addInitScript(init);
     await context.clock.install({ time: new Date(at).getTime() - 60000 });
     await context.clock.pauseAt(new Date(at));
     const page = await openPage(context, '?lang=en');
@@ -207,7 +210,7 @@ test('after a save with the clock\'s time the page counts down to the second the
     const status = page.getByRole('status');
     assert.equal(await timer.isHidden(), true);
     await page.getByLabel('Seconds until the camera is switched on').fill('17');
-    await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+    await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
     const bytes = await saveByDownload(page);
     assert.equal(writtenTime(bytes), '2024-03-05 07:08:26');
     assert.equal(await timer.textContent(), 'Switch the camera on in 17 s');
@@ -229,18 +232,20 @@ test('after a save with the clock\'s time the page counts down to the second the
     assert.equal(await timer.textContent(), '今カメラの電源を入れてください');
 
     await clock.runFor(1);
-    assert.equal(await timer.textContent(), '今電源を入れると、カメラの時計は1秒遅れます。もう一度保存すると新しい時刻になります。');
+    assert.equal(await timer.textContent(), '今電源を入れると、カメラの時計は1秒遅れます。新しい時刻にするには、もう一度保存し、カードの古い set.txt を削除してから、'
+      + '新しいファイルを set.txt という名前でコピーしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。');
     assert.doesNotMatch(await status.textContent(), /今カメラの電源/);
     await page.getByRole('button', { name: 'English' }).click();
     await clock.runFor(60000);
-    assert.equal(await timer.textContent(), 'Switched on now, the camera\u2019s clock would be 61 s behind. Save again for a fresh time.');
+    assert.equal(await timer.textContent(), 'Switched on now, the camera\u2019s clock would be 61 s behind. For a fresh time, save again, '
+      + 'delete the old set.txt from the card and copy the new file there as set.txt (a second download may be named \u201cset (1).txt\u201d).');
     assert.equal(await status.textContent(), await status.locator('p').first().textContent(), 'the status says "now" only in that second');
 
     // The countdown changed neither the lists nor anything else; a hand on a date list means the next save is not fresh.
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2024', '3', '5', '7', '8', '26']);
     await choose(page, ['Minute'], ['30']);
     await clock.runFor(1000);
-    assert.match(await timer.textContent(), /62 s behind\. Use this computer\u2019s clock and save again for a fresh time\.$/);
+    assert.match(await timer.textContent(), /62 s behind\. For a fresh time, press \u201cUse this device\u2019s clock\u201d, save again, delete the old set\.txt/);
 
     // A save of a hand-picked time ends the countdown and starts none.
     assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:30:26');
@@ -262,7 +267,7 @@ test('a save reads the clock afresh while the date and time lists still hold its
   for (const c of cases) {
     await withClock('2024-03-05T07:08:09.400+01:00', async (page, clock) => {
       await page.getByLabel('Seconds until the camera is switched on').fill(c.lead);
-      if (c.button) await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+      if (c.button) await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
       if (c.hand) await choose(page, [c.hand[0]], [c.hand[1]]);
       if (c.open) {
         await page.getByLabel('Open set.txt').setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
@@ -274,12 +279,104 @@ test('a save reads the clock afresh while the date and time lists still hold its
       assert.equal(await page.getByRole('status').locator('p').first().textContent().then((s) => s.includes(`(${c.written},`)), true, c.name);
       const [year, month, day, hour, minute, second] = c.written.split(/[- :]/).map(Number);
       assert.deepEqual(await entries(page, LABELS.slice(0, 6)), [year, month, day, hour, minute, second].map(String), c.name);
+      assert.equal(await page.locator('#clockOff').isVisible(), c.timer === null, c.name);
       if (c.timer === null) {
         assert.equal(await page.getByRole('timer').count(), 0, c.name);
       } else {
         assert.equal(await page.getByRole('timer').textContent(), c.timer, c.name);
       }
     });
+  }
+});
+
+const LEAD = 'Seconds until the camera is switched on';
+
+test('a fresh profile counts down 30 s from the first save; a reload keeps the lead last saved with', async () => {
+  await withClock('2024-03-05T07:08:09.400+01:00', async (page, clock) => {
+    const lead = page.getByLabel(LEAD);
+    assert.equal(await lead.inputValue(), '30');
+    assert.equal(await lead.evaluate((field) => document.getElementById(field.getAttribute('aria-describedby')).textContent),
+      'Time to put the card into the camera and switch it on.');
+    assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:08:39');
+    assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 30 s');
+
+    await lead.fill('45');
+    await saveByDownload(page);
+    await lead.fill('50');  // typed but not saved with
+    await page.reload();
+    await page.waitForSelector('body[data-ready="true"]');
+    assert.equal(await lead.inputValue(), '45');
+    await clock.runFor(2000);
+    assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:08:56');
+    assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 45 s');
+  });
+});
+
+test('a browser that refuses the page its storage still starts at 30 s and saves with a countdown', async () => {
+  await withClock('2024-03-05T07:08:09.400+01:00', async (page) => {
+    assert.equal(await page.getByLabel(LEAD).inputValue(), '30');
+    await page.getByLabel(LEAD).fill('20');
+    assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:08:29');
+    assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 20 s');
+  }, () => {
+    Object.defineProperty(window, 'localStorage', { get() { throw new DOMException('storage is off', 'SecurityError'); } });
+  });
+});
+
+test('a date or time picked by hand says, where the countdown shows, that there is none and how to get it back', async () => {
+  await withClock('2024-03-05T07:08:09.400+01:00', async (page) => {
+    const notice = page.locator('#clockOff');
+    assert.equal(await notice.isVisible(), false);
+    await choose(page, ['Minute'], ['20']);
+    assert.equal(await notice.textContent(), 'The date and time are saved as shown, with no countdown to switching the camera on. '
+      + 'For a countdown, press \u201cUse this device\u2019s clock\u201d.');
+    await page.getByRole('button', { name: '日本語' }).click();
+    assert.equal(await notice.textContent(), '日付と時刻は表示どおりに保存され、電源を入れるまでのカウントダウンはありません。'
+      + 'カウントダウンするには「この端末の時計に合わせる」を押してください。');
+    await page.getByRole('button', { name: 'この端末の時計に合わせる' }).click();
+    assert.equal(await notice.isVisible(), false);
+    await saveByDownload(page, '完了（set.txtを保存）');
+    assert.equal(await page.getByRole('timer').textContent(), 'カメラの電源を入れるまで30秒');
+    assert.equal(await notice.isVisible(), false);
+  });
+});
+
+test('a screen reader hears a bare number\'s unit in its list\'s name', async () => {
+  const cases = [
+    { query: '?lang=en', name: 'Recording length (min)', plain: 'Year' },
+    { query: '?lang=ja', name: '録画時間（分）', plain: '年' },
+  ];
+  for (const c of cases) {
+    await withPage({ query: c.query }, async (page) => {
+      assert.equal(await page.getByRole('combobox', { name: c.name, exact: true }).count(), 1, c.name);
+      assert.equal(await page.getByRole('combobox', { name: c.plain, exact: true }).count(), 1, c.plain);
+    });
+  }
+});
+
+// The words a page that cannot start shows in place of the settings.
+const NEEDS = { ja: /このページを使うには JavaScript と WebAssembly が必要です/, en: /This page needs JavaScript and WebAssembly/ };
+
+test('with JavaScript off, or WebAssembly refused, the page says in both languages what it needs', async () => {
+  const cases = [
+    { name: 'JavaScript off', options: { javaScriptEnabled: false } },
+    { name: 'no WebAssembly', init: () => { delete window.WebAssembly; } },
+    { name: 'WebAssembly refused', init: () => { WebAssembly.instantiate = () => Promise.reject(new WebAssembly.CompileError('blocked')); } },
+  ];
+  for (const c of cases) {
+    const context = await offlineContext(browser, c.options ?? {});
+    try {
+      if (c.init) await context.addInitScript(c.init);
+      const page = await context.newPage();
+      await page.goto(pageUrl);
+      const shown = await page.locator('body').innerText();
+      assert.match(shown, NEEDS.ja, c.name);
+      assert.match(shown, NEEDS.en, c.name);
+      assert.equal(await page.locator('main').isVisible(), false, c.name);
+      assert.deepEqual(context.outside, [], c.name);
+    } finally {
+      await context.close();
+    }
   }
 });
 
@@ -349,7 +446,7 @@ async function withSaveDialog(body) {
 }
 
 test('where the browser offers a save dialog, set.txt is written through it and read back', async () => {
-  const wrote = /^Wrote set\.txt and read it back: it holds what was saved \(2050-12-31 23:59:59, Image flip Yes, .*Sound Off, .*\)\. Connect the camera/;
+  const wrote = /^Wrote set\.txt and read it back: it holds what was saved \(2050-12-31 23:59:59, Image flip Yes, .*Sound Off, .*\)\. The camera takes the settings from set\.txt in the top folder of its card/;
   const cases = [
     { pick: { name: 'set.txt' }, status: wrote, alert: [], file: 'new' },
     { pick: { name: 'SET.TXT' }, status: /^Wrote SET\.TXT and read it back/, alert: [], file: 'new', at: 'SET.TXT' },
@@ -360,7 +457,7 @@ test('where the browser offers a save dialog, set.txt is written through it and 
     { pick: { name: 'set.txt', fail: 'read' }, status: /^$/, alert: ['set.txt was written but could not be read back (NotReadableError: the card was removed). Save it again.'], file: 'new' },
     { pick: { name: 'set.txt', fail: 'differ' }, status: /^$/, alert: ['set.txt was written, but reading it back gave different bytes: the card may be faulty. Save it again, or use another card.'], file: 'new' },
     // A dialog the browser refuses leaves the download.
-    { pick: { error: 'SecurityError' }, status: /^Saved set\.txt \(2050-12-31 .*Sound Off.*must be named exactly set\.txt/, alert: [], file: 'old', download: true },
+    { pick: { error: 'SecurityError' }, status: /^Saved set\.txt \(2050-12-31 .*Sound Off.*named exactly set\.txt/, alert: [], file: 'old', download: true },
   ];
   for (const c of cases) {
     await withSaveDialog(async (page) => {
@@ -397,7 +494,7 @@ test('through the save dialog the clock is read when the dialog closes, and the 
     await context.clock.install({ time: new Date('2026-06-15T09:41:00+02:00') });
     await context.clock.pauseAt(new Date('2026-06-15T09:41:07.250+02:00'));
     await page.getByLabel('Seconds until the camera is switched on').fill('30');
-    await page.getByRole('button', { name: 'Use this computer\u2019s clock' }).click();
+    await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2026', '6', '15', '9', '41', '37']);
     await page.evaluate(() => { window.pick = { name: 'set.txt', wait: true }; });
     await page.getByRole('button', { name: 'Save set.txt' }).click();
@@ -413,6 +510,10 @@ test('through the save dialog the clock is read when the dialog closes, and the 
     await context.clock.runFor(29750);
     assert.equal(await pageTime(page), '2026-06-15 09:41:45');
     assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on now');
+    // Past it, saving through the dialog again replaces the file on the card: no download names to fear.
+    await context.clock.runFor(1000);
+    assert.equal(await page.getByRole('timer').textContent(),
+      'Switched on now, the camera\u2019s clock would be 1 s behind. For a fresh time, save again and replace set.txt on the card.');
   });
 });
 
@@ -424,16 +525,26 @@ test('opening a sound set.txt sets all twelve lists', async () => {
   });
 });
 
-test('a damaged file shows the reader\'s problem with offset and line and changes nothing', async () => {
+test('a damaged file shows the reader\'s problem in plain words, with offset and line, and changes nothing', async () => {
+  const lfOnly = LAST_FILE.filter((b) => b !== 0x0d);
+  const bom = Uint8Array.from([0xef, 0xbb, 0xbf, ...LAST_FILE]);
+  const length4 = Uint8Array.from(LAST_FILE);
+  length4[121] = 0x34;
   const cases = [
-    { query: '', open: 'Open set.txt', alert: /LF only.*\(byte offset 9, line 1\)\. Nothing was changed\./ },
-    { query: '?lang=ja', open: 'set.txtを開く', alert: /改行がCR LFではありません（オフセット 9、1行目 — .*LF only.*）。何も変更していません。/ },
+    { query: '', open: 'Open set.txt', bytes: lfOnly,
+      alert: /^copied\.txt is not a set\.txt the camera reads: its lines are not ended the way the camera reads them \(line 1, byte offset 9: the line ends in LF only; the device needs CR LF\)\. Nothing was changed\.$/ },
+    { query: '?lang=ja', open: 'set.txtを開く', bytes: lfOnly,
+      alert: /^copied\.txt はカメラが読める set\.txt ではありません：行の区切り方がカメラの読める形ではありません（1行目、オフセット 9）。何も変更していません。$/ },
+    { query: '', open: 'Open set.txt', bytes: bom, alert: /: it starts with an invisible mark that some editors add when saving \(line 1, byte offset 0: / },
+    { query: '?lang=ja', open: 'set.txtを開く', bytes: bom, alert: /：ファイルの先頭に、エディターが保存時に付ける目に見えない印があります（1行目、オフセット 0）。/ },
+    // The setting is named in the page's language, never with the reader's English words.
+    { query: '?lang=ja', open: 'set.txtを開く', bytes: length4,
+      alert: /^copied\.txt はカメラが読める set\.txt ではありません：カメラが受け付けない値です（8行目「録画時間」、オフセット 121）。何も変更していません。$/ },
   ];
   for (const c of cases) {
     await withPage({ query: c.query }, async (page) => {
       const before = await page.locator('select').evaluateAll((selects) => selects.map((s) => s.selectedIndex));
-      const lfOnly = LAST_FILE.filter((b) => b !== 0x0d);
-      await page.getByLabel(c.open).setInputFiles({ name: 'copied.txt', mimeType: 'text/plain', buffer: Buffer.from(lfOnly) });
+      await page.getByLabel(c.open).setInputFiles({ name: 'copied.txt', mimeType: 'text/plain', buffer: Buffer.from(c.bytes) });
       const alert = page.getByRole('alert');
       await alert.filter({ hasText: 'copied.txt' }).waitFor();
       assert.match(await alert.textContent(), c.alert);
@@ -461,7 +572,7 @@ test('language: from the browser, forced by ?lang=, switched on the page keeping
   await withPage({ locale: 'ja-JP' }, async (page) => {
     assert.equal(await page.getByLabel('年', { exact: true }).inputValue(), '3');
     assert.equal(await page.getByLabel('タイムラプス').evaluate((s) => s.selectedOptions[0].text), 'オフ');
-    assert.equal(await page.getByRole('button', { name: '自動的にPCの時間に合わせる' }).count(), 1);
+    assert.equal(await page.getByRole('button', { name: 'この端末の時計に合わせる' }).count(), 1);
   });
   await withPage({ locale: 'ja-JP', query: '?lang=en' }, async (page) => {
     assert.equal(await page.locator('html').getAttribute('lang'), 'en');

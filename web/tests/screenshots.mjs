@@ -1,14 +1,14 @@
 // Draws the README's pictures of the page: desktop width in English, phone
-// width in Japanese, each after a save with a 30-second lead (so counting down),
-// at a fixed clock so they do not change.
+// width in Japanese, each after a save with the lead a fresh profile starts at
+// (30 s, so counting down), at a fixed clock so they do not change.
 import { fileURLToPath } from 'node:url';
 import path from 'node:path';
 import { launch, offlineContext, openPage } from './browser.mjs';
 
 const docs = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../docs');
 const shots = [
-  { file: 'web-desktop.png', viewport: { width: 1024, height: 860 }, query: '?lang=en', options: true, lead: 'Seconds until the camera is switched on', save: 'Save set.txt' },
-  { file: 'web-phone.png', viewport: { width: 360, height: 740 }, query: '?lang=ja', lead: 'カメラの電源を入れるまでの秒数', save: '完了（set.txtを保存）' },
+  { file: 'web-desktop.png', viewport: { width: 1024, height: 860 }, query: '?lang=en', options: true, save: 'Save set.txt' },
+  { file: 'web-phone.png', viewport: { width: 360, height: 740 }, query: '?lang=ja', save: '完了（set.txtを保存）' },
 ];
 
 const browser = await launch();
@@ -22,7 +22,6 @@ try {
       await page.getByLabel('Time-lapse').selectOption({ label: '10 s' });
     }
     if (shot.save) {
-      await page.getByLabel(shot.lead).fill('30');
       await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: shot.save }).click()]);
     }
     await page.screenshot({ path: path.join(docs, shot.file), fullPage: true });

@@ -48,9 +48,10 @@ constexpr bool MonthHasDay(std::int32_t month, std::int32_t day) {
 
 /// The most seconds a clock reading may be moved ahead (the lead), so that the device can be switched on later.
 inline constexpr std::int32_t kMaxLeadSeconds = 3600;
-
-/// The lead a countdown starts from when none is given: time to put the card into the camera and switch it on.
+/// The lead offered before the owner picks one (the page's first, halvo-set's with --countdown): time to put the
+/// card into the camera and switch it on.
 inline constexpr std::int32_t kDefaultLeadSeconds = 30;
+static_assert(kDefaultLeadSeconds >= 0 && kDefaultLeadSeconds <= kMaxLeadSeconds);
 
 /// A date and a time of day, as six numbers: a clock reading, or the positions of the six date and time lists.
 struct DateTime {

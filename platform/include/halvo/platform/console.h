@@ -1,0 +1,14 @@
+#pragma once
+
+// The console window of the command-line companion: whether it came with the
+// program (a double-click in Explorer) or belongs to a command prompt.
+
+namespace halvo::platform {
+
+/// How many processes are attached to this process's console (GetConsoleProcessList); 0 without a console.
+unsigned long ConsoleProcessCount();
+
+/// Waits for a key press on the console's input; returns at once where the input is not a console.
+void WaitForKeyPress();
+
+}  // namespace halvo::platform

@@ -1,0 +1,27 @@
+#include "halvo/platform/console.h"
+
+#include <windows.h>
+
+namespace halvo::platform {
+
+unsigned long ConsoleProcessCount() {
+    // Room for two is enough: the answer only has to tell "this process alone" from "shared".
+    DWORD ids[2] = {};
+    return GetConsoleProcessList(ids, 2);
+}
+
+void WaitForKeyPress() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (input == INVALID_HANDLE_VALUE || input == nullptr || !GetConsoleMode(input, &mode)) return;
+    // A key pressed before the message appeared must not close the window unread.
+    FlushConsoleInputBuffer(input);
+    for (;;) {
+        INPUT_RECORD record{};
+        DWORD read = 0;
+        if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0) return;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+    }
+}
+
+}  // namespace halvo::platform
