@@ -9,7 +9,7 @@ namespace halvo::cli {
 
 /// Exit status when everything worked.
 inline constexpr int kExitOk = 0;
-/// Exit status when set.txt could not be written, or the file given to --show could not be read or is not sound.
+/// Exit status when set.txt could not be written, or the file given to --show could not be read or is not valid.
 inline constexpr int kExitFile = 1;
 /// Exit status for a malformed command line or a value the device does not take.
 inline constexpr int kExitUsage = 2;

@@ -254,7 +254,7 @@ TEST(ParseSetFile, TimelapseIntervalWithTimelapseOn) {
     const DeviceSettings on{2030, 6, 15, 12, 34, 56, 0, 2, 1, 1, 1, 0, 1};
     struct Case {
         char digit;
-        const char* refusal;  // null when the file is sound
+        const char* refusal;  // null when the file is valid
     };
     const Case cases[] = {
         {'0', nullptr},

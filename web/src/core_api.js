@@ -104,7 +104,7 @@ Module['api'] = function () {
       });
     },
 
-    // A file's bytes → { positions: [twelve] } when sound, else { problem: { kind, offset, line, message } }.
+    // A file's bytes → { positions: [twelve] } when valid, else { problem: { kind, offset, line, setting, message } }.
     read: function (bytes) {
       const fixed = listCount * 4 + 3 * 4 + messageCapacity;
       return withBuffer(fixed + bytes.length, function (pointer) {

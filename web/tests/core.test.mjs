@@ -137,7 +137,7 @@ test('file bytes → list positions, or the first problem with offset and line',
   }
 });
 
-test('every sound file reads back as the selections that wrote it', () => {
+test('every valid file reads back as the selections that wrote it', () => {
   for (const positions of [INITIAL_POSITIONS, LAST_POSITIONS, [3, 1, 28, 7, 8, 9, 0, 0, 0, 0, 0, 1], [9, 3, 29, 12, 0, 30, 1, 2, 1, 1, 0, 0]]) {
     assert.deepEqual(core.read(core.convert(positions).bytes), { positions });
   }

@@ -39,7 +39,7 @@ struct SetFileProblem {
 
 /// What ParseSetFile gives back: exactly one of the two members is set.
 struct SetFileReading {
-    std::optional<DeviceSettings> settings;  ///< the values, when the file is sound
+    std::optional<DeviceSettings> settings;  ///< the values, when the file is valid
     std::optional<SetFileProblem> problem;   ///< the first problem, otherwise
 };
 
