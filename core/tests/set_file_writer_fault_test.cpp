@@ -417,7 +417,11 @@ TEST_F(FaultTest, FolderPathTooLongForTheTemporaryNameIsAFileOpenFault) {
             ScriptedFileSystem fs;
             fs.resolveAs = found;
             const NativePath folder(internal::kPathRoom - 1 - setTxt - spare, NativePath::value_type('d'));
-            EXPECT_EQ(internal::WriteSetFile(fs, kSettings, folder), SettingsFault::FileOpen) << spare;
+            const auto failure = internal::WriteSetFile(fs, kSettings, folder);
+            EXPECT_EQ(failure, SettingsFault::FileOpen) << spare;
+            if (failure) {
+                EXPECT_EQ(failure->error, internal::kPathTooLong) << "the system's code for a long path";
+            }
             EXPECT_EQ(fs.Count(Step::Resolve), 1) << "set.txt's own path fits";
             EXPECT_EQ(fs.Count(Step::CreateNew), 0);
             EXPECT_EQ(fs.Count(Step::OpenExisting), 0);
