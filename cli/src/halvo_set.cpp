@@ -261,12 +261,8 @@ std::optional<Failure> Write(const Given& given, const Clock& clock, Console& co
     }
 
     const std::string target = Display(folder / kSetFileName);
-    if (const std::optional<SettingsFault> fault = WriteSetFile(settings, folder)) {
-        if (*fault == SettingsFault::FileWrite) {
-            return Failure{kExitFile, "could not write " + target + "; any earlier " + kSetFileName +
-                                          " there is unchanged"};
-        }
-        return Failure{kExitFile, "cannot create " + target + " (the folder or the file refuses writing)"};
+    if (const std::optional<WriteFailure> failure = WriteSetFile(settings, folder)) {
+        return Failure{kExitFile, FailureText(target, *failure)};
     }
     console.out << "wrote " << target << ": " << Summary(settings) << '\n';
     if (given.Has(O::Countdown) && !CountDown(moment, clock, console)) {

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <optional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
+#include "halvo/set_file.h"
 #include "halvo/settings_words.h"
 
 namespace halvo::cli {
@@ -75,6 +78,57 @@ std::string Listing(const DeviceSettings& settings) {
     for (const auto& [name, value] : lines)
         out += "  " + name + ":" + std::string(width - name.size() + 2, ' ') + value + "\n";
     return out;
+}
+
+namespace {
+
+// Each cause of a failed write in the card's terms, and what the user can do about it.
+struct CauseWords {
+    WriteCause cause;
+    const char* why;     // empty: the system's own text says it
+    const char* todo;    // may be empty
+    bool systemText;     // the system's own text adds to `why`
+};
+constexpr CauseWords kCauseWords[] = {
+    {WriteCause::Full, "the card is full", "make room on it", false},
+    {WriteCause::ReadOnly, "the card is read-only", "check its lock switch, or mount it for writing", false},
+    {WriteCause::Refused, "the folder or the file refuses writing",
+     "check their permissions, and close any program that holds the file open", true},
+    {WriteCause::NoFolder, "its folder is missing or is not a folder", "check that the card is still in place",
+     true},
+    {WriteCause::NotAFile, "it is not a plain file (a folder, or a link to nothing)", "rename or remove it", false},
+    {WriteCause::Other, "", "", true},
+};
+
+// The system's own words for a code, without the full stop or line end some systems add.
+std::string SystemText(unsigned long error) {
+    std::string text = std::system_category().message(static_cast<int>(error));
+    while (!text.empty() && (text.back() == '.' || text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::string FailureText(const std::string& target, const WriteFailure& failure) {
+    const CauseWords* words = std::find_if(std::begin(kCauseWords), std::end(kCauseWords),
+                                           [&failure](const CauseWords& w) { return w.cause == failure.cause; });
+    if (words == std::end(kCauseWords)) words = &kCauseWords[std::size(kCauseWords) - 1];
+    const std::string system = failure.error != 0 && words->systemText ? SystemText(failure.error) : "";
+    std::string text = "could not write " + target;
+    if (*words->why != '\0') {
+        text += std::string(": ") + words->why + (system.empty() ? "" : " (" + system + ")");
+    } else if (!system.empty()) {
+        text += ": " + system;
+    }
+    if (*words->todo != '\0') text += std::string("; ") + words->todo;
+    if (!failure.previousKept) {
+        text += std::string("; the ") + kSetFileName + " there may be incomplete: write it again";
+    } else if (failure.cause != WriteCause::NoFolder && failure.cause != WriteCause::NotAFile) {
+        // (Without the folder, or with a folder in its place, there is no earlier file to speak of.)
+        text += std::string("; any earlier ") + kSetFileName + " there is unchanged";
+    }
+    return text;
 }
 
 }  // namespace halvo::cli

@@ -6,6 +6,7 @@
 
 #include "halvo/calendar.h"
 #include "halvo/device_settings.h"
+#include "halvo/set_file_writer.h"
 #include "halvo/settings_lists.h"
 
 namespace halvo::cli {
@@ -33,5 +34,8 @@ std::string Summary(const DeviceSettings& settings);
 
 /// The settings one a line, "  name:  value", as --show prints them.
 std::string Listing(const DeviceSettings& settings);
+
+/// Why writing `target` failed, in the card's terms, and what to do, as one line without the program's name.
+std::string FailureText(const std::string& target, const WriteFailure& failure);
 
 }  // namespace halvo::cli

@@ -171,8 +171,8 @@ TEST(HalvoSetProgram, FolderNamedSetTxtIsAWriteErrorAndStays) {
     const ProgramRun r = RunIn(dir, {"--date", "2026-12-10", "--time", "09:15:00", "-o", dir.path().string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(Text(r.err), "halvo-set: cannot create " + (dir.path() / "set.txt").string() +
-                               " (the folder or the file refuses writing)\n");
+    EXPECT_EQ(Text(r.err), "halvo-set: could not write " + (dir.path() / "set.txt").string() +
+                               ": it is not a plain file (a folder, or a link to nothing); rename or remove it\n");
     EXPECT_TRUE(fs::is_directory(dir.path() / "set.txt"));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
 }
@@ -204,7 +204,7 @@ TEST(HalvoSetProgram, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "halvo-set: could not write " + (dir.path() / "set.txt").string() +
-                         "; any earlier set.txt there is unchanged\n");
+                         ": File too large; any earlier set.txt there is unchanged\n");
     EXPECT_EQ(ReadBytes(dir.path() / "set.txt"), kPrevious);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"set.txt"});
 #endif

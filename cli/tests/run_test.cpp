@@ -197,6 +197,36 @@ TEST(HalvoSetInProcess, StdoutThatFailsIsAFileError) {
     EXPECT_EQ(err.str(), "halvo-set: could not write set.txt to standard output\n");
 }
 
+// A card found and then gone (unmounted, pulled), or a file where its folder
+// was: the folder passes no check before the write, so the writer names it.
+TEST(HalvoSetInProcess, CardFolderGoneBeforeTheWriteIsNamedAsTheCause) {
+    ScratchFolder dir("run-card-gone");
+    WriteBytes(dir.path() / "file", "not a folder");
+    for (const char* name : {"gone", "file"}) {
+        SCOPED_TRACE(name);
+        const fs::path card = dir.path() / name;
+        const Volumes volumes{[&card] { return std::vector<std::string>{card.string()}; },
+                              [](const std::string&, const std::string&) { return false; }};
+        std::ostringstream out, err;
+        Console console{out, err, {}};
+        const int status =
+            halvo::cli::Run({"--card", "--date", "2030-01-02", "--time", "03:04:05"}, kDecember, console, volumes);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(out.str(), "");
+        const std::string start =
+            "halvo-set: could not write " + (card / "set.txt").string() + ": its folder is missing or is not a folder (";
+        const std::string end = "); check that the card is still in place\n";
+        EXPECT_EQ(err.str().substr(0, start.size()), start);
+        ASSERT_GE(err.str().size(), start.size() + end.size());
+        EXPECT_EQ(err.str().substr(err.str().size() - end.size()), end);
+#ifndef _WIN32
+        EXPECT_EQ(err.str().substr(start.size(), err.str().size() - start.size() - end.size()),
+                  std::string(name) == "gone" ? "No such file or directory" : "Not a directory");
+#endif
+    }
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"file"});
+}
+
 TEST(HalvoSetInProcess, HelpNamesEveryOptionWithItsValuesAndDefault) {
     const Outcome o = RunWith({"--help"}, kDecember);
     EXPECT_EQ(o.status, 0);

@@ -20,6 +20,9 @@ namespace halvo::internal {
 /// (errno on POSIX, GetLastError() on Windows).
 using SystemError = unsigned long;
 inline constexpr SystemError kNoError = 0;
+/// This system's code for a path too long for the writer's buffers (or
+/// holding a NUL, which no name can): ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE.
+extern const SystemError kPathTooLong;
 
 /// What an error means to the writer. Each system's implementation sorts its
 /// own codes (Classify below).
@@ -29,6 +32,9 @@ enum class Failure {
     NotFound,  // nothing by that name
     Refused,   // access rights or another program's sharing forbid it
     Full,      // no room on the card (or over a quota)
+    ReadOnly,  // a write-protected card or a read-only mount
+    NoFolder,  // a folder on the way is missing or not a folder
+    NotAFile,  // a folder where a file was meant
     Other,
 };
 Failure Classify(SystemError error);
@@ -39,9 +45,10 @@ inline constexpr FileHandle kNoFile = -1;  // also INVALID_HANDLE_VALUE
 
 /// What the path of set.txt names before anything is written.
 enum class Target {
-    Missing,  // nothing by that name: set.txt will be created
-    Present,  // a file to replace; the path now names it, past any links
-    Refused,  // a folder, a read-only file, a dangling link, or no such folder
+    Missing,   // nothing by that name: set.txt will be created
+    Present,   // a file to replace; the path now names it, past any links
+    NotAFile,  // a folder or anything else that is not a file, or a link to nothing
+    Refused,   // the system refused looking or writing (a read-only file or mount, no such folder): see its code
 };
 
 /// One entry of a folder, as ListFolder reports it.
@@ -65,8 +72,9 @@ class FileSystem {
 public:
     /// Finds what `path` (a folder's set.txt) names, following links; attributes
     /// receives what the written file is to carry (Windows: a hidden or system
-    /// set.txt stays so; 0 elsewhere).
-    virtual Target Resolve(PathBuffer& path, unsigned long& attributes) = 0;
+    /// set.txt stays so; 0 elsewhere), and error the code of the call that
+    /// refused it (kNoError where none did).
+    virtual Target Resolve(PathBuffer& path, unsigned long& attributes, SystemError& error) = 0;
     /// Creates a file that must not exist yet, for writing; on Windows hidden
     /// and written through from the first moment.
     virtual SystemError CreateNew(const PathChar* path, FileHandle& file) = 0;
@@ -103,10 +111,10 @@ protected:
 /// The running system's file system (a static object: getting it allocates nothing).
 FileSystem& SystemFileSystem();
 
-/// The writers of halvo/set_file.h, taking every file-system step through `fs`:
-/// current-directory form (allocates nothing) and folder form.
-std::optional<SettingsFault> WriteSetFile(FileSystem& fs, const DeviceSettings& settings);
-std::optional<SettingsFault> WriteSetFile(FileSystem& fs, const DeviceSettings& settings,
-                                          const NativePath& directory);
+/// The writers of halvo/set_file_writer.h, taking every file-system step
+/// through `fs`: current-directory form (allocates nothing) and folder form.
+std::optional<WriteFailure> WriteSetFile(FileSystem& fs, const DeviceSettings& settings);
+std::optional<WriteFailure> WriteSetFile(FileSystem& fs, const DeviceSettings& settings,
+                                         const NativePath& directory);
 
 }  // namespace halvo::internal

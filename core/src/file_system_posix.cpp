@@ -17,6 +17,8 @@ namespace halvo::internal {
 
 static_assert(kPathRoom >= PATH_MAX, "realpath needs PATH_MAX characters of room");
 
+const SystemError kPathTooLong = ENAMETOOLONG;
+
 Failure Classify(SystemError error) {
     switch (error) {
         case kNoError:
@@ -33,6 +35,12 @@ Failure Classify(SystemError error) {
         case ENOSPC:
         case EDQUOT:
             return Failure::Full;
+        case EROFS:
+            return Failure::ReadOnly;
+        case ENOTDIR:
+            return Failure::NoFolder;
+        case EISDIR:
+            return Failure::NotAFile;
         default:
             return Failure::Other;
     }
@@ -46,22 +54,33 @@ int Descriptor(FileHandle file) { return static_cast<int>(file); }
 
 class PosixFileSystem final : public FileSystem {
 public:
-    Target Resolve(PathBuffer& path, unsigned long& attributes) override {
+    Target Resolve(PathBuffer& path, unsigned long& attributes, SystemError& error) override {
         attributes = 0;
+        error = kNoError;
         struct stat status {};
-        if (::lstat(path.Get(), &status) != 0) return errno == ENOENT ? Target::Missing : Target::Refused;
+        if (::lstat(path.Get(), &status) != 0) return errno == ENOENT ? Target::Missing : Refused(error);
         if (S_ISLNK(status.st_mode)) {
             PathBuffer resolved;
-            if (::realpath(path.Get(), resolved.Room()) == nullptr) return Target::Refused;
-            if (!resolved.Adopt(TextLength(resolved.Get()))) return Target::Refused;
+            if (::realpath(path.Get(), resolved.Room()) == nullptr) {
+                // ENOENT past an existing link: it points to nothing.
+                return errno == ENOENT ? NotAFile(error) : Refused(error);
+            }
+            if (!resolved.Adopt(TextLength(resolved.Get()))) {
+                error = kPathTooLong;
+                return Target::Refused;
+            }
             path = resolved;
-            if (::stat(path.Get(), &status) != 0) return Target::Refused;
+            if (::stat(path.Get(), &status) != 0) return Refused(error);
         }
-        if (!S_ISREG(status.st_mode)) return Target::Refused;
+        if (S_ISDIR(status.st_mode)) {
+            error = EISDIR;
+            return Target::NotAFile;
+        }
+        if (!S_ISREG(status.st_mode)) return Target::NotAFile;
         // A file the user may not write (or on a read-only mount) is refused
         // before anything is created.
         const int probe = ::open(path.Get(), O_WRONLY | O_CLOEXEC);
-        if (probe < 0) return Target::Refused;
+        if (probe < 0) return Refused(error);
         ::close(probe);
         return Target::Present;
     }
@@ -135,6 +154,14 @@ public:
     unsigned long ProcessId() override { return static_cast<unsigned long>(::getpid()); }
 
 private:
+    static Target Refused(SystemError& error) {
+        error = LastError();
+        return Target::Refused;
+    }
+    static Target NotAFile(SystemError& error) {
+        error = LastError();
+        return Target::NotAFile;
+    }
     static SystemError Opened(int fd, FileHandle& file) {
         file = fd < 0 ? kNoFile : FileHandle{fd};
         return fd < 0 ? LastError() : kNoError;

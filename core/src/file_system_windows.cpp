@@ -15,6 +15,8 @@ namespace halvo::internal {
 
 static_assert(sizeof(HANDLE) == sizeof(FileHandle), "a HANDLE travels as a FileHandle");
 
+const SystemError kPathTooLong = ERROR_FILENAME_EXCED_RANGE;
+
 Failure Classify(SystemError error) {
     switch (error) {
         case ERROR_SUCCESS:
@@ -31,6 +33,11 @@ Failure Classify(SystemError error) {
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
             return Failure::Full;
+        case ERROR_WRITE_PROTECT:
+            return Failure::ReadOnly;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+            return Failure::NoFolder;
         default:
             return Failure::Other;
     }
@@ -55,17 +62,20 @@ public:
     // Opening the file (which the system does through any links) and asking
     // for its final name finds where the data really is; a name that exists
     // but cannot be opened as a file is a dangling link.
-    Target Resolve(PathBuffer& path, unsigned long& attributes) override {
+    Target Resolve(PathBuffer& path, unsigned long& attributes, SystemError& error) override {
+        error = kNoError;
         const HANDLE probe = CreateFileW(path.Get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (probe == INVALID_HANDLE_VALUE) {
-            if (GetLastError() != ERROR_FILE_NOT_FOUND) return Target::Refused;
+            error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND) return Target::Refused;
             WIN32_FIND_DATAW found;
             const HANDLE find = FindFirstFileW(path.Get(), &found);
             if (find != INVALID_HANDLE_VALUE) {
                 FindClose(find);
-                return Target::Refused;
+                return Target::NotAFile;  // a link to nothing
             }
+            error = kNoError;
             attributes = FILE_ATTRIBUTE_ARCHIVE;
             return Target::Missing;
         }
@@ -77,8 +87,16 @@ public:
         // Some file systems cannot name their files; then the path stays as given.
         if (length > 0 && resolved.Adopt(length)) path = resolved;
         attributes = GetFileAttributesW(path.Get());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return Target::Refused;
-        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return Target::Refused;
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            error = GetLastError();
+            return Target::Refused;
+        }
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Target::NotAFile;
+        // What opening a read-only file for writing gives.
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            error = ERROR_ACCESS_DENIED;
+            return Target::Refused;
+        }
         attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         // No attributes at all would leave the temporary file's hidden one in place.
         if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
@@ -125,7 +143,7 @@ public:
     SystemError ListFolder(const PathChar* folder, FolderVisitor& visitor) override {
         PathBuffer pattern;
         if (!pattern.Append(folder, TextLength(folder)) || !pattern.EndWithSeparator() || !pattern.AppendAscii("*")) {
-            return ERROR_FILENAME_EXCED_RANGE;
+            return kPathTooLong;
         }
         WIN32_FIND_DATAW found;
         const HANDLE find = FindFirstFileW(pattern.Get(), &found);

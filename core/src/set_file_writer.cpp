@@ -131,18 +131,62 @@ void RemoveStaleTemporaries(FileSystem& fs, const PathBuffer& target) {
 
 // --- writing --------------------------------------------------------------------
 
+// What a system code tells the writer's callers.
+WriteCause CauseOf(SystemError error) {
+    switch (Classify(error)) {
+        case Failure::Full:
+            return WriteCause::Full;
+        case Failure::ReadOnly:
+            return WriteCause::ReadOnly;
+        case Failure::Refused:
+            return WriteCause::Refused;
+        // Creating or replacing in a folder that is gone.
+        case Failure::NotFound:
+        case Failure::NoFolder:
+            return WriteCause::NoFolder;
+        case Failure::NotAFile:
+            return WriteCause::NotAFile;
+        default:
+            return WriteCause::Other;
+    }
+}
+
+WriteFailure Failed(SettingsFault fault, SystemError error, bool previousKept = true) {
+    return WriteFailure{fault, CauseOf(error), error, previousKept};
+}
+
+// A run of steps, of which the first to fail explains the write's failure;
+// the steps after it still run where they must (closing the file).
+class Steps {
+public:
+    // Takes a step's result; true while no step has failed.
+    bool Take(SystemError error) {
+        if (!failed_ && error != kNoError) {
+            failed_ = true;
+            error_ = error;
+        }
+        return !failed_;
+    }
+    // A failure the system gave no code for.
+    void Fail() { failed_ = true; }
+    bool Ok() const { return !failed_; }
+    SystemError Error() const { return error_; }
+
+private:
+    bool failed_ = false;
+    SystemError error_ = kNoError;
+};
+
 // All the bytes, however few the system takes at a time.
-bool WriteAll(FileSystem& fs, FileHandle f, const SetFileBytes& bytes) {
+void WriteAll(FileSystem& fs, FileHandle f, const SetFileBytes& bytes, Steps& steps) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::size_t left = bytes.size() - done;
         std::size_t written = 0;
-        if (fs.Write(f, bytes.data() + done, left, written) != kNoError || written == 0 || written > left) {
-            return false;
-        }
+        if (!steps.Take(fs.Write(f, bytes.data() + done, left, written))) return;
+        if (written == 0 || written > left) return steps.Fail();
         done += written;
     }
-    return true;
 }
 
 // How creating the temporary file went; Blocked is a refusal for access or
@@ -152,18 +196,21 @@ enum class Created { Done, Blocked, Failed };
 
 // Creates a fresh temporary file beside the target, skipping names that are
 // taken; the name carries the process id and a counter so that concurrent
-// writers never share one.
-FileHandle CreateTemporary(FileSystem& fs, const PathBuffer& target, PathBuffer& temporary, Created& created) {
+// writers never share one. `error` receives the code of a failure.
+FileHandle CreateTemporary(FileSystem& fs, const PathBuffer& target, PathBuffer& temporary, Created& created,
+                           SystemError& error) {
     static std::atomic<unsigned long> counter{0};
+    created = Created::Failed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary.Truncate(0);
         if (!temporary.Append(target.Get(), target.FolderLength()) ||
             !AppendTemporaryName(temporary, fs.ProcessId(), counter++)) {
-            created = Created::Failed;
+            error = kPathTooLong;
             return kNoFile;
         }
         FileHandle f = kNoFile;
-        switch (Classify(fs.CreateNew(temporary.Get(), f))) {
+        error = fs.CreateNew(temporary.Get(), f);
+        switch (Classify(error)) {
             case Failure::None:
                 created = Created::Done;
                 return f;
@@ -174,87 +221,95 @@ FileHandle CreateTemporary(FileSystem& fs, const PathBuffer& target, PathBuffer&
                 created = Created::Blocked;
                 return kNoFile;
             default:
-                created = Created::Failed;
                 return kNoFile;
         }
     }
-    created = Created::Failed;
     return kNoFile;
 }
 
 // The fallback where no replace is possible: the existing file, opened with
 // the sharing other programs expect, is overwritten and cut to length. Only a
 // failure after it opened (a failing card) can leave it part-written.
-std::optional<SettingsFault> WriteInPlace(FileSystem& fs, const PathBuffer& target, const SetFileBytes& bytes) {
+std::optional<WriteFailure> WriteInPlace(FileSystem& fs, const PathBuffer& target, const SetFileBytes& bytes) {
     FileHandle f = kNoFile;
-    if (fs.OpenExisting(target.Get(), f) != kNoError) return SettingsFault::FileOpen;
-    bool ok = WriteAll(fs, f, bytes);
-    ok = ok && fs.EndHere(f) == kNoError;
-    ok = ok && fs.Flush(f) == kNoError;
-    ok = fs.Close(f) == kNoError && ok;
-    if (!ok) return SettingsFault::FileWrite;
+    if (const SystemError error = fs.OpenExisting(target.Get(), f); error != kNoError) {
+        return Failed(SettingsFault::FileOpen, error);
+    }
+    Steps steps;
+    WriteAll(fs, f, bytes, steps);
+    if (steps.Ok()) steps.Take(fs.EndHere(f));
+    if (steps.Ok()) steps.Take(fs.Flush(f));
+    steps.Take(fs.Close(f));
+    if (!steps.Ok()) return Failed(SettingsFault::FileWrite, steps.Error(), false);
     return std::nullopt;
 }
 
-std::optional<SettingsFault> WriteInto(FileSystem& fs, const DeviceSettings& settings, const PathChar* directory,
-                                       std::size_t length) {
+std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& settings, const PathChar* directory,
+                                      std::size_t length) {
     PathBuffer target;
     if (!target.Append(directory, length) || !target.EndWithSeparator() || !target.AppendAscii(kSetFileName)) {
-        return SettingsFault::FileOpen;
+        return Failed(SettingsFault::FileOpen, kPathTooLong);
     }
     unsigned long attributes = 0;
-    const Target found = fs.Resolve(target, attributes);
-    if (found == Target::Refused) return SettingsFault::FileOpen;
+    SystemError refusal = kNoError;
+    const Target found = fs.Resolve(target, attributes, refusal);
+    if (found == Target::NotAFile) return WriteFailure{SettingsFault::FileOpen, WriteCause::NotAFile, refusal};
+    if (found == Target::Refused) return Failed(SettingsFault::FileOpen, refusal);
     RemoveStaleTemporaries(fs, target);
 
     const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(settings));
     PathBuffer temporary;
     Created created = Created::Failed;
-    const FileHandle f = CreateTemporary(fs, target, temporary, created);
+    SystemError createError = kNoError;
+    const FileHandle f = CreateTemporary(fs, target, temporary, created, createError);
     if (created != Created::Done) {
         if (created == Created::Blocked && found == Target::Present) return WriteInPlace(fs, target, bytes);
-        return SettingsFault::FileOpen;
+        return Failed(SettingsFault::FileOpen, createError);
     }
 
-    bool ok = WriteAll(fs, f, bytes);
-    ok = ok && fs.Flush(f) == kNoError;
-    ok = fs.Close(f) == kNoError && ok;
+    Steps steps;
+    WriteAll(fs, f, bytes, steps);
+    if (steps.Ok()) steps.Take(fs.Flush(f));
+    steps.Take(fs.Close(f));
     // The temporary file takes the attributes set.txt should end with just
     // before it takes set.txt's place.
-    ok = ok && fs.SetAttributes(temporary.Get(), attributes) == kNoError;
-    if (!ok) {
+    if (steps.Ok()) steps.Take(fs.SetAttributes(temporary.Get(), attributes));
+    if (!steps.Ok()) {
         RemoveTemporary(fs, temporary);
-        return SettingsFault::FileWrite;
+        return Failed(SettingsFault::FileWrite, steps.Error());
     }
     const SystemError replaced = fs.Replace(temporary.Get(), target.Get());
     if (replaced == kNoError) {
         PathBuffer folder;
-        if (!FolderOf(target, folder) || fs.FlushFolder(folder.Get()) != kNoError) return SettingsFault::FileWrite;
+        if (!FolderOf(target, folder)) return Failed(SettingsFault::FileWrite, kPathTooLong, false);
+        if (const SystemError error = fs.FlushFolder(folder.Get()); error != kNoError) {
+            return Failed(SettingsFault::FileWrite, error, false);
+        }
         return std::nullopt;
     }
     RemoveTemporary(fs, temporary);
     if (Classify(replaced) == Failure::Refused && found == Target::Present) return WriteInPlace(fs, target, bytes);
-    return SettingsFault::FileWrite;
+    return Failed(SettingsFault::FileWrite, replaced);
 }
 
 }  // namespace
 
-std::optional<SettingsFault> WriteSetFile(FileSystem& fs, const DeviceSettings& settings) {
+std::optional<WriteFailure> WriteSetFile(FileSystem& fs, const DeviceSettings& settings) {
     return WriteInto(fs, settings, nullptr, 0);
 }
 
-std::optional<SettingsFault> WriteSetFile(FileSystem& fs, const DeviceSettings& settings,
-                                          const NativePath& directory) {
+std::optional<WriteFailure> WriteSetFile(FileSystem& fs, const DeviceSettings& settings,
+                                         const NativePath& directory) {
     return WriteInto(fs, settings, directory.data(), directory.size());
 }
 
 }  // namespace internal
 
-std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings) {
+std::optional<WriteFailure> WriteSetFile(const DeviceSettings& settings) {
     return internal::WriteSetFile(internal::SystemFileSystem(), settings);
 }
 
-std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings, const NativePath& directory) {
+std::optional<WriteFailure> WriteSetFile(const DeviceSettings& settings, const NativePath& directory) {
     return internal::WriteSetFile(internal::SystemFileSystem(), settings, directory);
 }
 

@@ -102,13 +102,17 @@ public:
         return n;
     }
 
-    internal::Target Resolve(internal::PathBuffer& path, unsigned long& attributes) override {
-        if (Enter(Step::Resolve)) return internal::Target::Refused;
+    internal::Target Resolve(internal::PathBuffer& path, unsigned long& attributes, SystemError& error) override {
+        if (const auto failure = Enter(Step::Resolve)) {
+            error = *failure;
+            return internal::Target::Refused;
+        }
         if (resolveAs) {
             attributes = 0;
+            error = internal::kNoError;
             return *resolveAs;
         }
-        return real_.Resolve(path, attributes);
+        return real_.Resolve(path, attributes, error);
     }
     SystemError CreateNew(const PathChar* path, FileHandle& file) override {
         created.emplace_back(path);

@@ -170,7 +170,7 @@ using test::FileSizeLimit;
 TEST_F(WriteSetFileTest, FailedWriteKeepsThePreviousFile) {
     const std::string previous = "previous contents";
     WriteRaw(dir_ / "set.txt", previous);
-    std::optional<SettingsFault> fault;
+    std::optional<WriteFailure> fault;
     {
         FileSizeLimit limit(100);
         fault = WriteSetFile(kInitialSettings, dir_);
@@ -182,7 +182,7 @@ TEST_F(WriteSetFileTest, FailedWriteKeepsThePreviousFile) {
 }
 
 TEST_F(WriteSetFileTest, FailedWriteLeavesNoFileWhereThereWasNone) {
-    std::optional<SettingsFault> fault;
+    std::optional<WriteFailure> fault;
     {
         FileSizeLimit limit(0);
         fault = WriteSetFile(kInitialSettings, dir_);

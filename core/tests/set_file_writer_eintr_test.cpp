@@ -39,7 +39,7 @@ TEST_F(InterruptedWriteTest, WriteInterruptedOnceIsTriedAgainAndTheFileIsWhole) 
     WriteRaw(card_ / "set.txt", kOld);
     interrupt_next = 1;
     interrupted = 0;
-    const std::optional<SettingsFault> fault = WriteSetFile(kSettings, card_.native());
+    const std::optional<WriteFailure> fault = WriteSetFile(kSettings, card_.native());
     interrupt_next = 0;
     ASSERT_EQ(interrupted.load(), 1) << "the writer's write() was not the one interrupted";
     EXPECT_FALSE(fault.has_value());

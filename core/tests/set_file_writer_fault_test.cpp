@@ -91,7 +91,11 @@ protected:
         EXPECT_EQ(ReadFile(card_ / "set.txt"), Contents(left));
         EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
     }
-    std::optional<SettingsFault> Write() { return internal::WriteSetFile(fs_, kSettings, card_.native()); }
+    // The fault alone: these tables tell FileOpen from FileWrite; the causes have tests of their own.
+    std::optional<SettingsFault> Write() {
+        const std::optional<WriteFailure> failure = internal::WriteSetFile(fs_, kSettings, card_.native());
+        return failure ? std::optional<SettingsFault>(failure->fault) : std::nullopt;
+    }
     // Every write below must close what it opened.
     void TearDown() override {
         EXPECT_EQ(fs_.openFiles, 0) << "files left open";
@@ -417,7 +421,11 @@ TEST_F(FaultTest, FolderPathTooLongForTheTemporaryNameIsAFileOpenFault) {
             ScriptedFileSystem fs;
             fs.resolveAs = found;
             const NativePath folder(internal::kPathRoom - 1 - setTxt - spare, NativePath::value_type('d'));
-            EXPECT_EQ(internal::WriteSetFile(fs, kSettings, folder), SettingsFault::FileOpen) << spare;
+            const auto failure = internal::WriteSetFile(fs, kSettings, folder);
+            EXPECT_EQ(failure, SettingsFault::FileOpen) << spare;
+            if (failure) {
+                EXPECT_EQ(failure->error, internal::kPathTooLong) << "the system's code for a long path";
+            }
             EXPECT_EQ(fs.Count(Step::Resolve), 1) << "set.txt's own path fits";
             EXPECT_EQ(fs.Count(Step::CreateNew), 0);
             EXPECT_EQ(fs.Count(Step::OpenExisting), 0);

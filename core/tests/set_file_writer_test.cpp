@@ -276,7 +276,7 @@ private:
 
 TEST_F(WriterTest, FolderThatRefusesNewFilesGetsSetTxtWrittenInPlace) {
     WriteRaw(card_ / "set.txt", std::string(1000, 'x'));
-    std::optional<SettingsFault> fault;
+    std::optional<WriteFailure> fault;
     {
         ImmutableFolder locked(card_);
         if (!locked.Set()) GTEST_SKIP() << "this file system or process cannot mark a folder immutable";
@@ -288,7 +288,7 @@ TEST_F(WriterTest, FolderThatRefusesNewFilesGetsSetTxtWrittenInPlace) {
 }
 
 TEST_F(WriterTest, FolderThatRefusesNewFilesWithoutSetTxtIsAFileOpenFault) {
-    std::optional<SettingsFault> fault;
+    std::optional<WriteFailure> fault;
     {
         ImmutableFolder locked(card_);
         if (!locked.Set()) GTEST_SKIP() << "this file system or process cannot mark a folder immutable";
@@ -341,7 +341,7 @@ using test::FileSizeLimit;
 
 TEST_F(WriterTest, CleanUpTriesAgainWhenTheTemporaryFileIsBusy) {
     WriteRaw(card_ / "set.txt", "previous");
-    std::optional<SettingsFault> fault;
+    std::optional<WriteFailure> fault;
     {
         FileSizeLimit limit(100);
         g_watch.unlinkFailures = 2;

@@ -154,7 +154,7 @@ void CHalvoDlg::ApplySettings() {
     if (!conversion.faults.empty()) return;
 
     // FileOpen and FileWrite alike: set.txt is as it was before.
-    if (const std::optional<SettingsFault> fault = WriteSetFile(conversion.settings)) {
+    if (WriteSetFile(conversion.settings)) {
         ShowError();
         OnOK();
         return;

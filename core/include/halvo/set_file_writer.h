@@ -14,12 +14,36 @@ using NativePath = std::wstring;
 using NativePath = std::string;
 #endif
 
+/// Why a write of set.txt failed, as the system reported it.
+enum class WriteCause {
+    Full,      ///< no room on the card, or over a quota
+    ReadOnly,  ///< the card or its file system is write-protected (a lock switch, a read-only mount)
+    Refused,   ///< access rights, another program's sharing, or a read-only set.txt
+    NoFolder,  ///< the folder is missing or is not a folder
+    NotAFile,  ///< set.txt is a folder or anything else that is not a file, or a link to nothing
+    Other,     ///< anything else; the system's code says what
+};
+
+/// A failed write: the fault the dialog reports, its cause, and the system's own code (0 where none applies).
+struct WriteFailure {
+    SettingsFault fault = SettingsFault::FileOpen;  ///< FileOpen: nothing was written; FileWrite: writing failed
+    WriteCause cause = WriteCause::Other;
+    unsigned long error = 0;  ///< errno, or GetLastError() on Windows
+    bool previousKept = true;  ///< false where set.txt may have changed: writing it in place failed, or the replace was made
+
+    friend constexpr bool operator==(const WriteFailure&, const WriteFailure&) = default;
+    /// Compares the fault alone, for callers that only tell FileOpen from FileWrite.
+    friend constexpr bool operator==(const WriteFailure& failure, SettingsFault fault) {
+        return failure.fault == fault;
+    }
+};
+
 /// Writes set.txt into the current directory, allocating nothing (the dialog calls it); see the overload below.
-std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings);
+std::optional<WriteFailure> WriteSetFile(const DeviceSettings& settings);
 
 /// Writes directory/set.txt (or the file a link of that name points to) through a temporary file and an atomic
 /// replace, falling back to writing the existing file in place when another program's sharing or the folder's
 /// rights forbid the replace; see the README for what each fault leaves behind.
-std::optional<SettingsFault> WriteSetFile(const DeviceSettings& settings, const NativePath& directory);
+std::optional<WriteFailure> WriteSetFile(const DeviceSettings& settings, const NativePath& directory);
 
 }  // namespace halvo
