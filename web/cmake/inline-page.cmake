@@ -1,9 +1,9 @@
 # Writes OUTPUT: PAGE_DIR/halvo.html with its style, the compiled core
-# (CORE_JS) and the page script put in place of their markers, so that the
+# (CORE_JS) and the page's scripts put in place of their markers, so that the
 # page is one file that asks for nothing else.
 
 file(READ ${PAGE_DIR}/halvo.html page)
-foreach(part STYLE:${PAGE_DIR}/halvo.css CORE:${CORE_JS} PAGE:${PAGE_DIR}/halvo.js)
+foreach(part STYLE:${PAGE_DIR}/halvo.css CORE:${CORE_JS} CLOCK:${PAGE_DIR}/camera_clock.js PAGE:${PAGE_DIR}/halvo.js)
   string(REGEX REPLACE ":.*" "" marker "${part}")
   string(REGEX REPLACE "^[A-Z]+:" "" path "${part}")
   file(READ ${path} text)

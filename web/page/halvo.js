@@ -171,6 +171,7 @@
       const p = document.createElement('p');
       p.textContent = say(page.status);
       status.append(p);
+      if (page.status.note) status.append(Object.assign(document.createElement('p'), { textContent: page.status.note(page.language) }));
     }
     const alert = $('alert');
     alert.replaceChildren();
@@ -240,6 +241,7 @@
     for (const element of document.querySelectorAll('[data-unit]')) element.textContent = lists()[element.dataset.unit].unit[language];
     for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', words[element.dataset.label]);
     for (const button of document.querySelectorAll('[data-lang]')) button.setAttribute('aria-pressed', String(button.dataset.lang === language));
+    HalvoCameraClock.applyLanguage(language);
     page.selects.forEach(function (select, index) {
       for (let position = 0; position < select.options.length; ++position) select.options[position].text = entryText(language, index, position);
     });
@@ -273,9 +275,9 @@
   // Sets the date and time lists from the local clock plus the lead; a value outside its list keeps that list.
   // Returns the message and, when every list took the reading, the moment the lists now name (ms).
   function useClock(lead) {
-    const at = Date.now() + lead * 1000;
-    const now = new Date(at);
-    const clock = [now.getFullYear(), now.getMonth() + 1, now.getDate(), now.getHours(), now.getMinutes(), now.getSeconds()];
+    // The camera's correction and the chosen zone move the written time (camera_clock.js).
+    const reading = HalvoCameraClock.reading(Date.now(), lead);
+    const clock = reading.clock;
     const found = page.api.clockPositions(clock);
     found.forEach(function (position, index) {
       if (position >= 0) page.selects[index].selectedIndex = position;
@@ -285,8 +287,7 @@
       const years = lists()[0].values;
       return { message: { key: 'yearOutside', params: { year: clock[0], first: years[0], last: years[years.length - 1] } } };
     }
-    // The lists hold whole seconds: they name the start of the reading's second.
-    return { message: { key: 'clockSet', params: { lead: lead, when: selectedWhen() } }, target: at - (at % 1000 + 1000) % 1000 };
+    return { message: { key: 'clockSet', params: { lead: lead, when: selectedWhen() } }, target: reading.switchOn };
   }
 
   function readLead() {
@@ -380,16 +381,18 @@
     const bytes = page.api.convert(positions()).bytes;
     if (!bytes) return report(null, faultMessages(page.api.check(positions())));
     const said = { summary: summary(), advice: (words, language) => page.api.texts.written[language] };
+    // A save with the clock's time is kept as the camera's setting; the zone's next change is said with it.
+    const note = () => (target === null ? null : HalvoCameraClock.saved(target));
     if (!handle) {
       download(bytes);
-      report({ key: 'saved', params: said }, []);
+      report({ key: 'saved', params: said, note: note() }, []);
     } else {
       const failure = await writeChecked(handle, bytes);
       if (failure) return report(null, [failure]);
       said.name = handle.name;
       // Memory cards' file systems ignore case, so SET.TXT is the same file to the camera.
       const otherName = handle.name.toLowerCase() !== 'set.txt';
-      report({ key: 'written', params: said }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
+      report({ key: 'written', params: said, note: note() }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
     }
     if (target !== null) startCountdown(target);
   }
@@ -472,7 +475,9 @@
     page.api = module.api();
     $('lead').max = String(page.api.maxLead);
     buildLists();
-    applyLanguage(pickLanguage());
+    const language = pickLanguage();
+    HalvoCameraClock.start(module, language, () => { if (page.fromClock) onUseClock(); });
+    applyLanguage(language);
     const opening = useClock(0);
     report(opening.target === undefined ? opening.message : null, []);
     for (const button of document.querySelectorAll('[data-lang]')) {
