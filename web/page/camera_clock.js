@@ -155,7 +155,7 @@ const HalvoCameraClock = (function () {
     const plain = text.normalize('NFKC').trim();
     const match = withTenths ? /^(\d{1,2}):(\d{2}):(\d{2})(?:[.,](\d))?$/.exec(plain) : /^(\d{1,2}):(\d{2}):(\d{2})$/.exec(plain);
     if (!match) return null;
-    const [hour, minute, second, tenth] = match.slice(1).map((part) => Number(part || 0));
+    const [hour, minute, second, tenth = 0] = match.slice(1).map((part) => Number(part || 0));
     if (hour > 23 || minute > 59 || second > 59) return null;
     return ((hour * 60 + minute) * 60 + second) * 10 + tenth;
   }
@@ -279,9 +279,10 @@ const HalvoCameraClock = (function () {
   // The correction the latest measurement on the day of the last setting offers, when it is not the one in use.
   function offered() {
     const cam = camera();
-    if (!cam.set || cam.measurements.length === 0) return null;
-    const latest = cam.measurements[cam.measurements.length - 1];
-    const correction = state.api.startUpCorrection(cam.set.at, cam.set.correction, latest.at, latest.offset);
+    if (!cam.set) return null;
+    const offers = cam.measurements.map((m) => state.api.startUpCorrection(cam.set.at, cam.set.correction, m.at, m.offset))
+      .filter((correction) => correction !== null);
+    const correction = offers.length ? offers[offers.length - 1] : null;
     if (correction === null || (cam.apply && cam.correction === correction)) return null;
     return correction;
   }
