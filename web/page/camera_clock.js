@@ -110,6 +110,8 @@ const HalvoCameraClock = (function () {
     fieldNotes: {},       // element id → { key, kept } for a correction or bound that was refused
     lastReading: null,    // { correction, fileSecond } of the last clock reading for a save
     drawn: '',
+    shown: false,         // the reference clock is on the screen
+    frame: 0,             // its next frame's request
   };
 
   function $(id) { return document.getElementById(id); }
@@ -217,7 +219,7 @@ const HalvoCameraClock = (function () {
 
   function cameraName() { return state.data.camera || words().defaultCamera; }
 
-  // ---- The reference clock, redrawn with every frame.
+  // ---- The reference clock, redrawn with every frame while it is on the screen.
 
   function draw() {
     const now = Date.now();
@@ -227,7 +229,20 @@ const HalvoCameraClock = (function () {
       $('referenceClock').textContent = text;
       state.drawn = text;
     }
-    window.requestAnimationFrame(draw);
+    state.frame = state.shown ? window.requestAnimationFrame(draw) : 0;
+  }
+
+  function runClock() {
+    draw();
+    if (typeof IntersectionObserver !== 'function') {
+      state.shown = true;
+      return draw();
+    }
+    new IntersectionObserver(function (entries) {
+      state.shown = entries[entries.length - 1].isIntersecting;
+      $('referenceClock').dataset.running = String(state.shown);
+      if (state.shown && !state.frame) draw();
+    }).observe($('referenceClock'));
   }
 
   // ---- Words and lists on the section.
@@ -283,7 +298,7 @@ const HalvoCameraClock = (function () {
     const offers = cam.measurements.map((m) => state.api.startUpCorrection(cam.set.at, cam.set.correction, m.at, m.offset))
       .filter((correction) => correction !== null);
     const correction = offers.length ? offers[offers.length - 1] : null;
-    if (correction === null || (cam.apply && cam.correction === correction)) return null;
+    if (correction === null || correction === (cam.apply ? cam.correction : 0)) return null;
     return correction;
   }
 
@@ -438,7 +453,7 @@ const HalvoCameraClock = (function () {
       () => state.data.bound, (value) => { state.data.bound = value; }));
     showCameraNames();
     render();
-    window.requestAnimationFrame(draw);
+    runClock();
   }
 
   return {

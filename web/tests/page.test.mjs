@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
 import { launch, offlineContext, openPage, pagePath } from './browser.mjs';
-import { LAST_FILE } from './golden.mjs';
+import { LAST_FILE, writtenTime } from './golden.mjs';
 
 const LABELS = ['Year', 'Month', 'Day', 'Hour', 'Minute', 'Second',
   'Image flip', 'Recording length', 'Time-lapse', 'Sound', 'USB mode', 'Time stamp'];
@@ -166,12 +166,6 @@ test('a clock year outside the list leaves the year as it was and says so', asyn
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2035', '2', '3', '4', '5', '6']);
   });
 });
-
-// "2024-03-05 07:08:26": the date and time a set.txt names (its first six lines end in them).
-function writtenTime(bytes) {
-  const v = Buffer.from(bytes).toString('latin1').split('\r\n').slice(0, 6).map((line) => /= (\d+)$/.exec(line)[1]);
-  return `${v[0]}-${v[1]}-${v[2]} ${v[3]}:${v[4]}:${v[5]}`;
-}
 
 // The page's own clock (Playwright's, once installed), in the same form.
 function pageTime(page) {
