@@ -431,7 +431,10 @@ const HalvoCameraClock = (function () {
     state.zone = state.api.knowsZone(state.localZone) ? state.localZone : 'UTC';
     load();
     const zone = $('zone');
-    for (const name of state.api.zones()) zone.add(new Option(name, name));
+    const names = state.api.zones();
+    // A computer may name its zone by an alias the browser's list leaves out (Asia/Calcutta).
+    if (!names.includes(state.zone)) names.splice(1, 0, state.zone);
+    for (const name of names) zone.add(new Option(name, name));
     zone.value = state.zone;
     zone.addEventListener('change', function () {
       state.zone = zone.value;
