@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "halvo/calendar.h"
+#include "halvo/camera_clock.h"
 #include "halvo/device_settings.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_reader.h"
@@ -185,27 +186,81 @@ std::optional<Failure> CheckOutputFolder(const fs::path& folder) {
     return std::nullopt;
 }
 
+// How the clock reading becomes the written time: moved on by the lead and the
+// camera's start-up correction, in a zone of the user's choosing.
+struct ClockPlan {
+    std::int32_t lead = 0;
+    std::int32_t correctionTenths = 0;
+    std::optional<std::string> zone;  // none: this computer's
+};
+
+// "-1.5", "2", "+0.3": seconds in tenths at most, within the correction's bounds.
+std::optional<Failure> TakeCorrection(const std::string& text, std::int32_t& tenths) {
+    std::size_t at = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
+    const std::string tenth = dot == std::string::npos ? "0" : text.substr(dot + 1);
+    const auto digits = [](const std::string& d, std::size_t most) {
+        return !d.empty() && d.size() <= most && std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (digits(whole, 2) && digits(tenth, 1)) {
+        tenths = (std::stoi(whole) * 10 + std::stoi(tenth)) * (text[0] == '-' ? -1 : 1);
+        if (tenths >= -kMaxCorrectionTenths && tenths <= kMaxCorrectionTenths) return std::nullopt;
+    }
+    const std::string most = std::to_string(kMaxCorrectionTenths / 10);
+    return Usage("--correction: " + Typed(text) + " is not a number of seconds from -" + most + " to " + most +
+                 ", in tenths at most");
+}
+
+std::optional<Failure> TakeZone(const std::string& name, const Clock& clock, std::int64_t at) {
+    if (clock.offset_at && clock.offset_at(name, at)) return std::nullopt;
+    return Usage("--zone: " + Typed(name) + " is not a time zone this computer knows (UTC, or a name such as "
+                 "Europe/Berlin; on Windows only UTC)");
+}
+
 // The date and time the user did not type come from one reading of the clock,
-// moved on by the lead time. `moment` is the instant the written date and
-// time stand for: the camera's clock is right when it is switched on then.
-std::optional<Failure> TakeClock(const Given& given, std::int32_t lead, const Clock& clock, DeviceSettings& settings,
-                                 std::chrono::system_clock::time_point& moment) {
+// moved on by the lead and the correction. `moment` is when to switch the
+// camera on: its clock is right once it has started up; `written` the instant
+// of the second in the file.
+std::optional<Failure> TakeClock(const Given& given, const ClockPlan& plan, const Clock& clock,
+                                 DeviceSettings& settings, std::chrono::system_clock::time_point& moment,
+                                 std::chrono::system_clock::time_point& written) {
+    using std::chrono::milliseconds;
     if (given.Has(O::Date) && given.Has(O::Time)) return std::nullopt;
-    const std::chrono::system_clock::time_point reading = clock.now() + std::chrono::seconds(lead);
-    moment = std::chrono::floor<std::chrono::seconds>(reading);
-    const DateTime now = clock.to_local(reading);
+    const std::int64_t readingMs =
+        std::chrono::floor<milliseconds>(clock.now()).time_since_epoch().count();
+    const WrittenTime time = TimeToWrite(readingMs, plan.lead, plan.correctionTenths);
+    moment = std::chrono::system_clock::time_point(milliseconds(time.switchOnMs));
+    written = std::chrono::system_clock::time_point(milliseconds(time.fileSecondMs));
+    const std::int64_t second = time.fileSecondMs / kMsPerSecond;
+    if (plan.zone)
+        if (auto f = TakeZone(*plan.zone, clock, second)) return f;
+    const DateTime now = plan.zone ? CivilFromSeconds(second + *clock.offset_at(plan.zone, second))
+                                   : clock.to_local(written);
     DeviceSettings read = settings;
     DateTime merged = DateTimeOf(read);
     if (!given.Has(O::Date)) merged.year = now.year, merged.month = now.month, merged.day = now.day;
     if (!given.Has(O::Time)) merged.hour = now.hour, merged.minute = now.minute, merged.second = now.second;
     SetDateTime(read, merged);
     if (const auto failed = FirstFault(read, SettingsListId::Year, SettingsListId::Second)) {
-        return Usage(std::string("this computer's clock") + (lead > 0 ? " plus " + std::to_string(lead) + " s" : "") +
-                     " reads " + DateText(now) + " " + TimeText(now) + ", which the device does not accept (" +
-                     Why(*failed, read) + "); give --date and --time");
+        return Usage(std::string("this computer's clock") +
+                     (plan.lead > 0 ? " plus " + std::to_string(plan.lead) + " s" : "") + " reads " + DateText(now) +
+                     " " + TimeText(now) + ", which the device does not accept (" + Why(*failed, read) +
+                     "); give --date and --time");
     }
     settings = read;
     return std::nullopt;
+}
+
+// The zone's next change of summer time after the written second, which the camera will not follow; none without.
+std::optional<std::string> ZoneNote(const ClockPlan& plan, const Clock& clock,
+                                    std::chrono::system_clock::time_point written) {
+    if (!clock.offset_at) return std::nullopt;
+    const std::int64_t from = std::chrono::floor<std::chrono::seconds>(written).time_since_epoch().count();
+    if (!clock.offset_at(plan.zone, from)) return std::nullopt;
+    const auto change = NextZoneChange(from, [&](std::int64_t at) { return clock.offset_at(plan.zone, at).value_or(0); });
+    if (!change) return std::nullopt;
+    return ZoneChangeText(DescribeZoneChange(*change));
 }
 
 // The card's top folder, or why there is none to write to.
@@ -226,14 +281,18 @@ std::optional<Failure> FindCard(const Volumes& volumes, fs::path& folder) {
 
 std::optional<Failure> Write(const Given& given, const Clock& clock, Console& console, const Volumes& volumes) {
     DeviceSettings settings = InitialSettings();
+    ClockPlan plan;
     // A countdown without a lead leaves time to put the card in and switch on.
-    std::int32_t lead = given.Has(O::Countdown) ? kDefaultLeadSeconds : 0;
+    plan.lead = given.Has(O::Countdown) ? kDefaultLeadSeconds : 0;
     for (const ClockPart& part : {kDate, kTime}) {
         if (given.Has(part.option))
             if (auto f = TakeClockPart(part, given.Value(part.option), settings)) return f;
     }
     if (given.Has(O::Lead))
-        if (auto f = TakeLead(given.Value(O::Lead), lead)) return f;
+        if (auto f = TakeLead(given.Value(O::Lead), plan.lead)) return f;
+    if (given.Has(O::Correction))
+        if (auto f = TakeCorrection(given.Value(O::Correction), plan.correctionTenths)) return f;
+    if (given.Has(O::Zone)) plan.zone = given.Value(O::Zone);
     for (std::size_t i = 0; i < kOptionCount; ++i) {
         const auto option = static_cast<OptionId>(i);
         if (Spec(option).list && given.Has(option))
@@ -243,8 +302,10 @@ std::optional<Failure> Write(const Given& given, const Clock& clock, Console& co
     fs::path folder = given.Has(O::Output) ? fs::path(given.Value(O::Output)) : fs::path(".");
     if (given.Has(O::Output))
         if (auto f = CheckOutputFolder(folder)) return f;
-    std::chrono::system_clock::time_point moment;
-    if (auto f = TakeClock(given, lead, clock, settings, moment)) return f;
+    std::chrono::system_clock::time_point moment, written;
+    if (auto f = TakeClock(given, plan, clock, settings, moment, written)) return f;
+    const bool fromClock = !(given.Has(O::Date) && given.Has(O::Time));
+    const std::optional<std::string> note = fromClock ? ZoneNote(plan, clock, written) : std::nullopt;
     if (given.Has(O::Card))
         if (auto f = FindCard(volumes, folder)) return f;
 
@@ -257,6 +318,7 @@ std::optional<Failure> Write(const Given& given, const Clock& clock, Console& co
         console.out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         console.out.flush();
         if (!console.out) return Failure{kExitFile, std::string("could not write ") + kSetFileName + " to standard output"};
+        if (note) console.err << *note << '\n';
         return std::nullopt;
     }
 
@@ -265,6 +327,7 @@ std::optional<Failure> Write(const Given& given, const Clock& clock, Console& co
         return Failure{kExitFile, FailureText(target, *failure)};
     }
     console.out << "wrote " << target << ": " << Summary(settings) << '\n';
+    if (note) console.out << *note << '\n';
     if (given.Has(O::Countdown) && !CountDown(moment, clock, console)) {
         return Failure{kExitInterrupted, "countdown stopped; " + target + " stays as written"};
     }

@@ -4,7 +4,9 @@
 // and the mounted volumes. Tests give their own.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +21,11 @@ struct Clock {
     std::function<DateTime(std::chrono::system_clock::time_point)> to_local;  ///< an instant as local time
     /// Waits until an instant; false when the user interrupted the wait (Ctrl-C). Only --countdown waits.
     std::function<bool(std::chrono::system_clock::time_point)> wait_until = {};
+    /// A zone's offset from UTC, in seconds east, at an instant (seconds since 1970): the zone by name ("UTC", or an
+    /// IANA name such as "Europe/Berlin"), or this computer's for none; nothing for a name this computer does not
+    /// know. Empty where no zone can be asked: --zone is refused then, and no change of summer time is named.
+    std::function<std::optional<std::int32_t>(const std::optional<std::string>& zone, std::int64_t seconds)>
+        offset_at = {};
 };
 
 /// The computer's own clock and time zone.

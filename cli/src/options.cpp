@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "halvo/calendar.h"
+#include "halvo/camera_clock.h"
 #include "halvo/set_file.h"
 #include "halvo/settings_lists.h"
 #include "halvo/settings_words.h"
@@ -21,8 +22,9 @@ constexpr OptionId kTypedClock[] = {O::Date, O::Time};
 constexpr OptionId kCardExcludes[] = {O::Output, O::Stdout};
 constexpr OptionId kCountdownExcludes[] = {O::Date, O::Time, O::Stdout};
 constexpr OptionId kStdoutExcludes[] = {O::Output};
-constexpr OptionId kWriting[] = {O::Date,   O::Time,      O::Lead,   O::Flip, O::Length, O::Timelapse, O::Audio,
-                                 O::Usb,    O::Timestamp, O::Output, O::Stdout, O::Card, O::Countdown};
+constexpr OptionId kWriting[] = {O::Date,      O::Time,   O::Lead,   O::Correction, O::Zone,  O::Flip,
+                                 O::Length,    O::Timelapse, O::Audio, O::Usb,     O::Timestamp, O::Output,
+                                 O::Stdout,    O::Card,   O::Countdown};
 
 constexpr OptionSpec kOptions[] = {
     {.id = O::Date, .names = "--date", .value = "YYYY-MM-DD", .help = "Date, {first-date} to {last-date}",
@@ -34,6 +36,14 @@ constexpr OptionSpec kOptions[] = {
              "later and still be right",
      .byDefault = "0, or {default-lead} with --countdown", .excludes = kTypedClock,
      .why = "moves this computer's clock reading"},
+    {.id = O::Correction, .names = "--correction", .value = "SECONDS",
+     .help = "The camera's start-up delay, -{max-correction} to {max-correction} seconds in tenths: the time written "
+             "is that much later, and a countdown ends that much before it, so that the camera's clock is right once "
+             "it has started up",
+     .byDefault = "0", .excludes = kTypedClock, .why = "moves this computer's clock reading"},
+    {.id = O::Zone, .names = "--zone", .value = "NAME",
+     .help = "The time zone of the time written: UTC or a name such as Europe/Berlin (on Windows only UTC)",
+     .byDefault = "this computer's", .excludes = kTypedClock, .why = "sets the zone of this computer's clock reading"},
     {.id = O::Flip, .list = SettingsListId::ImageFlip, .help = "Image flip: record the picture upside down, for a camera mounted the other way up"},
     {.id = O::Length, .list = SettingsListId::RecordLength, .help = "Length of one recording file, in minutes"},
     {.id = O::Timelapse, .list = SettingsListId::Timelapse,
@@ -79,7 +89,8 @@ std::string Filled(std::string_view text) {
     const std::pair<std::string_view, std::string> facts[] = {
         {"{first-date}", DateText(FirstDateTime())}, {"{last-date}", DateText(LastDateTime())},
         {"{first-time}", TimeText(FirstDateTime())}, {"{last-time}", TimeText(LastDateTime())},
-        {"{max-lead}", std::to_string(kMaxLeadSeconds)}, {"{default-lead}", std::to_string(kDefaultLeadSeconds)},
+        {"{max-lead}", std::to_string(kMaxLeadSeconds)},
+        {"{max-correction}", std::to_string(kMaxCorrectionTenths / 10)}, {"{default-lead}", std::to_string(kDefaultLeadSeconds)},
         {"{file-size}", std::to_string(kSetFileSize)}, {"{file}", kSetFileName},
     };
     std::string out(text);

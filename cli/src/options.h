@@ -20,7 +20,8 @@ namespace halvo::cli {
 
 /// Every option, in the order --help lists them.
 enum class OptionId : std::uint8_t {
-    Date, Time, Lead, Flip, Length, Timelapse, Audio, Usb, Timestamp, Output, Card, Countdown, Stdout, Show,
+    Date, Time, Lead, Correction, Zone, Flip, Length, Timelapse, Audio, Usb, Timestamp, Output, Card, Countdown, Stdout,
+    Show,
 };
 
 /// How many options there are.

@@ -1,9 +1,16 @@
-#include <chrono>
-#include <cstdint>
-#include <csignal>
-#include <ctime>
-#include <thread>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "host.h"
 
@@ -44,10 +51,58 @@ bool WaitUntil(std::chrono::system_clock::time_point instant) {
     return false;
 }
 
+// The name every system knows, with or without a zone database.
+constexpr char kUtc[] = "UTC";
+
+#ifdef _WIN32
+// Windows has no database of zones by name: only UTC and this computer's own.
+std::optional<std::int32_t> OffsetAt(const std::optional<std::string>& zone, std::int64_t seconds) {
+    if (zone) return *zone == kUtc ? std::optional<std::int32_t>(0) : std::nullopt;
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (localtime_s(&local, &t) != 0) return std::nullopt;
+    return static_cast<std::int32_t>(_mkgmtime(&local) - t);
+}
+#else
+// A name the zone database holds: a file under TZDIR, or /usr/share/zoneinfo, never outside it.
+bool KnownZone(const std::string& name) {
+    if (name.empty() || name.front() == '/' || name.find("..") != std::string::npos) return false;
+    const char* dir = std::getenv("TZDIR");
+    const std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo") + "/" + name;
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The C library knows one zone at a time, TZ's: it is set for the question and put back after.
+std::optional<std::int32_t> OffsetAt(const std::optional<std::string>& zone, std::int64_t seconds) {
+    if (zone && *zone == kUtc) return 0;
+    if (zone && !KnownZone(*zone)) return std::nullopt;
+    std::optional<std::string> saved;
+    if (zone) {
+        if (const char* tz = std::getenv("TZ")) saved = tz;
+        ::setenv("TZ", (":" + *zone).c_str(), 1);
+        ::tzset();
+    }
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    const bool known = ::localtime_r(&t, &local) != nullptr;
+    if (zone) {
+        if (saved) {
+            ::setenv("TZ", saved->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+    if (!known) return std::nullopt;
+    return static_cast<std::int32_t>(local.tm_gmtoff);
+}
+#endif
+
 }  // namespace
 
 Clock SystemClock() {
-    return Clock{[] { return std::chrono::system_clock::now(); }, ToLocal, WaitUntil};
+    return Clock{[] { return std::chrono::system_clock::now(); }, ToLocal, WaitUntil, OffsetAt};
 }
 
 }  // namespace halvo::cli

@@ -70,6 +70,18 @@ std::string Summary(const DeviceSettings& settings) {
     return out;
 }
 
+std::string ZoneChangeText(const ZoneChangeWords& change) {
+    constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                       "July",    "August",   "September", "October", "November", "December"};
+    const DateTime& at = change.wallClock;
+    std::string amount;
+    if (change.hours > 0) amount = std::to_string(change.hours) + " h";
+    if (change.minutes > 0) amount += (amount.empty() ? "" : " ") + std::to_string(change.minutes) + " min";
+    return "On " + std::to_string(at.day) + " " + kMonths[(at.month - 1) % 12] + " " + std::to_string(at.year) +
+           " at " + Pad2(at.hour) + ":" + Pad2(at.minute) + " the clocks go " + (change.forward ? "forward " : "back ") +
+           amount + "; the camera will not: set it again then.";
+}
+
 std::string Listing(const DeviceSettings& settings) {
     const auto lines = Lines(settings);
     std::size_t width = 0;

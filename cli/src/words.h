@@ -5,6 +5,7 @@
 #include <string>
 
 #include "halvo/calendar.h"
+#include "halvo/camera_clock.h"
 #include "halvo/device_settings.h"
 #include "halvo/set_file_writer.h"
 #include "halvo/settings_lists.h"
@@ -31,6 +32,10 @@ std::string Said(const SettingsList& list, const DeviceSettings& settings);
 
 /// The settings in one line, in the order of the file: "2026-12-10 04:40:50, flip off, length 5 min, …".
 std::string Summary(const DeviceSettings& settings);
+
+/// A change of summer time that the camera will not follow: "On 28 March 2027 at 02:00 the clocks go forward 1 h;
+/// the camera will not: set it again then."
+std::string ZoneChangeText(const ZoneChangeWords& change);
 
 /// The settings one a line, "  name:  value", as --show prints them.
 std::string Listing(const DeviceSettings& settings);

@@ -1,11 +1,22 @@
 # Writes OUTPUT: PAGE_DIR/halvo.html with its style, the compiled core
-# (CORE_JS) and the page script put in place of their markers, so that the
+# (CORE_JS) and the page's scripts put in place of their markers, so that the
 # page is one file that asks for nothing else.
 
 cmake_minimum_required(VERSION 3.25)
 
 file(READ ${PAGE_DIR}/halvo.html page)
-foreach(part STYLE:${PAGE_DIR}/halvo.css CORE:${CORE_JS} PAGE:${PAGE_DIR}/halvo.js)
+
+# Puts the text a variable holds in place of @HALVO_<name>@ in the page, which
+# must hold that marker (a function, so that the text is never read as CMake).
+function(put_in_place name variable)
+  string(FIND "${page}" "@HALVO_${name}@" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "halvo.html lacks the marker @HALVO_${name}@")
+  endif()
+  string(REPLACE "@HALVO_${name}@" "${${variable}}" page "${page}")
+  set(page "${page}" PARENT_SCOPE)
+endfunction()
+foreach(part STYLE:${PAGE_DIR}/halvo.css CORE:${CORE_JS} CLOCK:${PAGE_DIR}/camera_clock.js PAGE:${PAGE_DIR}/halvo.js)
   string(REGEX REPLACE ":.*" "" marker "${part}")
   string(REGEX REPLACE "^[A-Z]+:" "" path "${part}")
   file(READ ${path} text)
@@ -14,11 +25,7 @@ foreach(part STYLE:${PAGE_DIR}/halvo.css CORE:${CORE_JS} PAGE:${PAGE_DIR}/halvo.
   if(NOT at EQUAL -1)
     message(FATAL_ERROR "${path} holds \"</script\", which would end its inline script early")
   endif()
-  string(FIND "${page}" "@HALVO_${marker}@" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "halvo.html lacks the marker @HALVO_${marker}@")
-  endif()
-  string(REPLACE "@HALVO_${marker}@" "${text}" page "${page}")
+  put_in_place(${marker} text)
 endforeach()
 
 # The policy allows exactly the inline scripts and styles the page now holds,
@@ -88,10 +95,6 @@ hashes_of_elements("${page}" style style_hashes)
 foreach(marker SCRIPT_HASHES:script_hashes STYLE_HASHES:style_hashes)
   string(REGEX REPLACE ":.*" "" name "${marker}")
   string(REGEX REPLACE ".*:" "" variable "${marker}")
-  string(FIND "${page}" "@HALVO_${name}@" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "halvo.html lacks the marker @HALVO_${name}@")
-  endif()
-  string(REPLACE "@HALVO_${name}@" "${${variable}}" page "${page}")
+  put_in_place(${name} ${variable})
 endforeach()
 file(WRITE ${OUTPUT} "${page}")

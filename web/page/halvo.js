@@ -210,6 +210,7 @@
       const p = document.createElement('p');
       p.textContent = say(page.status);
       status.append(p);
+      if (page.status.note) status.append(Object.assign(document.createElement('p'), { textContent: page.status.note(page.language) }));
     }
     const alert = $('alert');
     alert.replaceChildren();
@@ -285,6 +286,7 @@
     for (const element of document.querySelectorAll('[data-unit]')) element.textContent = lists()[element.dataset.unit].unit[language];
     for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', words[element.dataset.label]);
     for (const button of document.querySelectorAll('[data-lang]')) button.setAttribute('aria-pressed', String(button.dataset.lang === language));
+    HalvoCameraClock.applyLanguage(language);
     page.selects.forEach(function (select, index) {
       for (let position = 0; position < select.options.length; ++position) select.options[position].text = entryText(language, index, position);
     });
@@ -318,9 +320,9 @@
   // Sets the date and time lists from the local clock plus the lead; a value outside its list keeps that list.
   // Returns the message and, when every list took the reading, the moment the lists now name (ms).
   function useClock(lead) {
-    const at = Date.now() + lead * 1000;
-    const now = new Date(at);
-    const clock = [now.getFullYear(), now.getMonth() + 1, now.getDate(), now.getHours(), now.getMinutes(), now.getSeconds()];
+    // The camera's correction and the chosen zone move the written time (camera_clock.js).
+    const reading = HalvoCameraClock.reading(Date.now(), lead);
+    const clock = reading.clock;
     const found = page.api.clockPositions(clock);
     found.forEach(function (position, index) {
       if (position >= 0) page.selects[index].selectedIndex = position;
@@ -330,8 +332,7 @@
       const years = lists()[0].values;
       return { message: { key: 'yearOutside', params: { year: clock[0], first: years[0], last: years[years.length - 1] } } };
     }
-    // The lists hold whole seconds: they name the start of the reading's second.
-    return { message: { key: 'clockSet', params: { lead: lead, when: selectedWhen() } }, target: at - (at % 1000 + 1000) % 1000 };
+    return { message: { key: 'clockSet', params: { lead: lead, when: selectedWhen() } }, target: reading.switchOn };
   }
 
   function readLead() {
@@ -428,16 +429,18 @@
     const bytes = result.bytes;
     if (lead !== null) keepLead(lead);
     const said = { summary: summary() };
+    // A save with the clock's time is kept as the camera's setting; the zone's next change is said with it.
+    const note = () => (target === null ? null : HalvoCameraClock.saved(target));
     if (!handle) {
       download(bytes);
-      report({ key: 'saved', params: said }, []);
+      report({ key: 'saved', params: said, note: note() }, []);
     } else {
       const failure = await writeChecked(handle, bytes);
       if (failure) return report(null, [failure]);
       said.name = handle.name;
       // Memory cards' file systems ignore case, so SET.TXT is the same file to the camera.
       const otherName = handle.name.toLowerCase() !== page.api.fileName;
-      report({ key: 'written', params: said }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
+      report({ key: 'written', params: said, note: note() }, otherName ? [{ key: 'otherName', params: { name: handle.name } }] : []);
     }
     if (target !== null) startCountdown(target, !handle);
   }
@@ -529,7 +532,9 @@
     $('lead').max = String(page.api.maxLead);
     $('lead').value = String(storedLead());
     buildLists();
-    applyLanguage(pickLanguage());
+    const language = pickLanguage();
+    HalvoCameraClock.start(module, language, () => { if (page.fromClock) onUseClock(); });
+    applyLanguage(language);
     const opening = useClock(0);
     report(opening.target === undefined ? opening.message : null, []);
     for (const button of document.querySelectorAll('[data-lang]')) {

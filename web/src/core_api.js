@@ -130,3 +130,113 @@ Module['api'] = function () {
     },
   };
 };
+
+// The camera's clock (web/src/clock_web.cpp) in plain JavaScript values. A time
+// zone's offset at an instant comes from Intl, the browser's zone rules; every
+// sum over it is the core's.
+Module['clockApi'] = function () {
+  const none = -2147483648;
+  const formats = new Map();
+
+  // Throws a RangeError for a zone the browser does not know.
+  function format(zone) {
+    if (!formats.has(zone)) {
+      formats.set(zone, new Intl.DateTimeFormat('en-US', {
+        timeZone: zone, hourCycle: 'h23', year: 'numeric', month: 'numeric', day: 'numeric',
+        hour: 'numeric', minute: 'numeric', second: 'numeric',
+      }));
+    }
+    return formats.get(zone);
+  }
+
+  // [year, month, day, hour, minute, second] of an instant (ms) on the zone's clocks.
+  function wallClock(zone, ms) {
+    const parts = {};
+    for (const part of format(zone).formatToParts(new Date(ms))) parts[part.type] = Number(part.value);
+    return [parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second];
+  }
+
+  // Seconds east of UTC at an instant (s).
+  function offsetAt(zone, seconds) {
+    const c = wallClock(zone, seconds * 1000);
+    return Date.UTC(c[0], c[1] - 1, c[2], c[3], c[4], c[5]) / 1000 - seconds;
+  }
+
+  function withDoubles(count, fn) {
+    const pointer = _malloc(count * 8);
+    if (!pointer) throw new Error('out of memory');
+    try {
+      return fn(pointer);
+    } finally {
+      _free(pointer);
+    }
+  }
+
+  function knowsZone(zone) {
+    try {
+      format(zone);
+      return true;
+    } catch (error) {
+      return false;
+    }
+  }
+
+  return {
+    // The most tenths of a second a correction may move the written time either way.
+    maxCorrection: _halvo_max_correction(),
+
+    // UTC and every zone the browser knows.
+    zones: function () {
+      const known = typeof Intl.supportedValuesOf === 'function' ? Intl.supportedValuesOf('timeZone') : [];
+      return ['UTC'].concat(known.filter((zone) => zone !== 'UTC'));
+    },
+
+    // This computer's zone.
+    localZone: function () { return Intl.DateTimeFormat().resolvedOptions().timeZone || 'UTC'; },
+
+    knowsZone: knowsZone,
+    wallClock: wallClock,
+
+    // The camera's offset in tenths (+ ahead) from its stamp's second of the day and the reference's tenth of the day.
+    offset: function (stampSecond, referenceTenth) {
+      const offset = _halvo_camera_offset(stampSecond, referenceTenth);
+      return offset === none ? null : offset;
+    },
+
+    // A clock reading (ms), lead (s) and correction (tenths) → { fileSecond, switchOn } in ms.
+    timeToWrite: function (readingMs, lead, correction) {
+      return withDoubles(2, function (pointer) {
+        if (!_halvo_time_to_write(readingMs, lead, correction, pointer)) throw new RangeError('reading, lead or correction out of range');
+        return { fileSecond: HEAPF64[pointer >> 3], switchOn: HEAPF64[(pointer >> 3) + 1] };
+      });
+    },
+
+    // The correction (tenths) a measurement offers after a switch-on with a correction, or null.
+    startUpCorrection: function (switchOnMs, setCorrection, measuredMs, offset) {
+      const correction = _halvo_start_up_correction(switchOnMs, setCorrection, measuredMs, offset);
+      return correction === none ? null : correction;
+    },
+
+    // Two measurements { at (ms), offset (tenths) } and a bound (tenths) → null, or { msPerDay, boundReached (ms or null) }.
+    drift: function (first, last, bound) {
+      return withDoubles(2, function (pointer) {
+        const found = _halvo_drift(first.at, first.offset, last.at, last.offset, bound, pointer);
+        if (!found) return null;
+        return { msPerDay: HEAPF64[pointer >> 3], boundReached: found === 2 ? HEAPF64[(pointer >> 3) + 1] : null };
+      });
+    },
+
+    // The zone's next change of offset within 12 months of an instant (s): null, or
+    // { at (s), before, after (s east of UTC), wallClock [year, month, day, hour, minute], forward, hours, minutes }.
+    nextZoneChange: function (zone, fromSeconds) {
+      format(zone);
+      Module['zoneOffsetAt'] = (seconds) => offsetAt(zone, seconds);
+      return withDoubles(1 + 5, function (pointer) {
+        const partsAt = pointer + 8;
+        if (!_halvo_next_zone_change(fromSeconds, pointer, partsAt)) return null;
+        const p = Array.from(HEAP32.subarray(partsAt >> 2, (partsAt >> 2) + 10));
+        return { at: HEAPF64[pointer >> 3], before: p[0], after: p[1], wallClock: p.slice(2, 7), forward: p[7] === 1, hours: p[8], minutes: p[9] };
+      });
+    },
+  };
+};

@@ -33,8 +33,8 @@ struct WriteFailure {
 
     friend constexpr bool operator==(const WriteFailure&, const WriteFailure&) = default;
     /// Compares the fault alone, for callers that only tell FileOpen from FileWrite.
-    friend constexpr bool operator==(const WriteFailure& failure, SettingsFault fault) {
-        return failure.fault == fault;
+    friend constexpr bool operator==(const WriteFailure& failure, SettingsFault kind) {
+        return failure.fault == kind;
     }
 };
 
