@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "halvo/device_settings.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_reader.h"
 #include "halvo/settings_lists.h"

@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "halvo/set_file_writer.h"
+#include "halvo/settings_types.h"
+#include "halvo/write_failure.h"
 #include "path_buffer.h"
 
 namespace halvo::internal {

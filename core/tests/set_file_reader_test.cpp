@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "halvo/device_settings.h"
 #include "halvo/set_file.h"
 
 namespace halvo {

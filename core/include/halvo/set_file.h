@@ -9,7 +9,7 @@
 #include <span>
 
 #include "halvo/byte_builder.h"
-#include "halvo/device_settings.h"
+#include "halvo/settings_types.h"
 #include "halvo/set_file_layout.h"
 
 namespace halvo {

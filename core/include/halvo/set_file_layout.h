@@ -10,7 +10,7 @@
 #include <span>
 
 #include "halvo/calendar.h"
-#include "halvo/device_settings.h"
+#include "halvo/settings_types.h"
 #include "halvo/settings_lists.h"
 
 namespace halvo {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "halvo/device_settings.h"
+#include "halvo/settings_types.h"
 
 namespace halvo {
 

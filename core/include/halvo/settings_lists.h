@@ -13,7 +13,7 @@
 #include <span>
 
 #include "halvo/calendar.h"
-#include "halvo/device_settings.h"
+#include "halvo/settings_types.h"
 #include "halvo/texts.h"
 
 namespace halvo {
