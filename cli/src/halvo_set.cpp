@@ -139,7 +139,7 @@ constexpr ClockPart kTime{O::Time, "time", ':', {2, 2, 2}, SettingsListId::Hour}
 std::optional<Failure> TakeClockPart(const ClockPart& part, const std::string& text, DeviceSettings& settings) {
     const std::string name = LongName(part.option);
     const auto groups = ParseGroups<3>(text, part.separator, part.widths);
-    if (!groups) return Usage(name + ": " + Typed(text) + " is not a " + part.what + " in the form " + Spec(part.option).value);
+    if (!groups) return Usage(name + ": " + Typed(text) + " is not a " + part.what + " in the form " + OptionOf(part.option).value);
     DeviceSettings typed = settings;
     const auto first = static_cast<std::size_t>(part.first);
     for (std::size_t i = 0; i < groups->size(); ++i) typed.*kSettingsLists[first + i].field = (*groups)[i];
@@ -165,7 +165,7 @@ std::optional<Failure> TakeLead(const std::string& text, std::int32_t& lead) {
 
 // Sets the entry of a list that halvo-set's word names.
 std::optional<Failure> TakeChoice(OptionId option, const std::string& text, DeviceSettings& settings) {
-    const SettingsList& list = ListOf(*Spec(option).list);
+    const SettingsList& list = ListOf(*OptionOf(option).list);
     for (std::int32_t at = 0; at < list.Size(); ++at) {
         if (text == list.Entry(at).option) {
             SetPosition(list, at, settings);
@@ -295,7 +295,7 @@ std::optional<Failure> Write(const Given& given, const Clock& clock, Console& co
     if (given.Has(O::Zone)) plan.zone = given.Value(O::Zone);
     for (std::size_t i = 0; i < kOptionCount; ++i) {
         const auto option = static_cast<OptionId>(i);
-        if (Spec(option).list && given.Has(option))
+        if (OptionOf(option).list && given.Has(option))
             if (auto f = TakeChoice(option, given.Value(option), settings)) return f;
     }
 

@@ -26,7 +26,7 @@ constexpr OptionId kWriting[] = {O::Date,      O::Time,   O::Lead,   O::Correcti
                                  O::Length,    O::Timelapse, O::Audio, O::Usb,     O::Timestamp, O::Output,
                                  O::Stdout,    O::Card,   O::Countdown};
 
-constexpr OptionSpec kOptions[] = {
+constexpr CliOption kOptions[] = {
     {.id = O::Date, .names = "--date", .value = "YYYY-MM-DD", .help = "Date, {first-date} to {last-date}",
      .byDefault = "this computer's clock now"},
     {.id = O::Time, .names = "--time", .value = "HH:MM:SS", .help = "Time, {first-time} to {last-time}",
@@ -131,56 +131,56 @@ namespace {
 
 // The help of an option: what it does, what it does not go with (where that
 // is short to say) and its default.
-std::string HelpOf(const OptionSpec& spec) {
-    std::string help = spec.help;
-    if (!spec.excludes.empty() && spec.excludes.size() <= 3) {
+std::string HelpOf(const CliOption& option) {
+    std::string help = option.help;
+    if (!option.excludes.empty() && option.excludes.size() <= 3) {
         std::vector<std::string> names;
-        for (const OptionId other : spec.excludes) names.push_back(LongName(other));
+        for (const OptionId other : option.excludes) names.push_back(LongName(other));
         help += "; not with " + Either(names);
     }
     // The default stays on one line, where a reader (and the man page) finds it whole.
     std::string byDefault;
-    if (spec.byDefault != nullptr) {
-        byDefault = std::string("[default: ") + spec.byDefault + "]";
-    } else if (spec.list) {
-        const SettingsList& list = ListOf(*spec.list);
+    if (option.byDefault != nullptr) {
+        byDefault = std::string("[default: ") + option.byDefault + "]";
+    } else if (option.list) {
+        const SettingsList& list = ListOf(*option.list);
         byDefault = std::string("[default: ") + list.Entry(list.initial).option + "]";
     }
     return Wrapped(Filled(help), kHelpWidth, Filled(byDefault));
 }
 
 // The names CLI11 takes: a list's option word, or the table's.
-std::string NamesOf(const OptionSpec& spec) {
-    return spec.list ? std::string("--") + ListOf(*spec.list).option : std::string(spec.names);
+std::string NamesOf(const CliOption& option) {
+    return option.list ? std::string("--") + ListOf(*option.list).option : std::string(option.names);
 }
 
 }  // namespace
 
-const OptionSpec& Spec(OptionId id) { return kOptions[static_cast<std::size_t>(id)]; }
+const CliOption& OptionOf(OptionId id) { return kOptions[static_cast<std::size_t>(id)]; }
 
 std::string LongName(OptionId id) {
-    const std::string names = NamesOf(Spec(id));
+    const std::string names = NamesOf(OptionOf(id));
     return names.substr(names.find("--"));
 }
 
 void AddOptions(CLI::App& app, Given& given) {
-    for (const OptionSpec& spec : kOptions) {
-        std::optional<std::string>& slot = given.values[static_cast<std::size_t>(spec.id)];
-        if (spec.takes == Takes::Nothing) {
-            app.add_flag_function(NamesOf(spec), [&slot](std::int64_t) { slot = std::string(); }, HelpOf(spec));
+    for (const CliOption& option : kOptions) {
+        std::optional<std::string>& slot = given.values[static_cast<std::size_t>(option.id)];
+        if (option.takes == Takes::Nothing) {
+            app.add_flag_function(NamesOf(option), [&slot](std::int64_t) { slot = std::string(); }, HelpOf(option));
             continue;
         }
-        CLI::Option* option = app.add_option_function<std::string>(
-            NamesOf(spec), [&slot](const std::string& v) { slot = v; }, HelpOf(spec));
-        option->type_name(spec.list ? OptionWords(ListOf(*spec.list), "|") : std::string(spec.value));
-        if (spec.takes == Takes::OptionalValue) option->expected(0, 1);
+        CLI::Option* added = app.add_option_function<std::string>(
+            NamesOf(option), [&slot](const std::string& v) { slot = v; }, HelpOf(option));
+        added->type_name(option.list ? OptionWords(ListOf(*option.list), "|") : std::string(option.value));
+        if (option.takes == Takes::OptionalValue) added->expected(0, 1);
     }
 }
 
 void TakeBareOptions(const CLI::App& app, Given& given) {
-    for (const OptionSpec& spec : kOptions) {
-        std::optional<std::string>& slot = given.values[static_cast<std::size_t>(spec.id)];
-        if (spec.takes == Takes::OptionalValue && !slot && app.count(LongName(spec.id)) > 0) slot = std::string();
+    for (const CliOption& option : kOptions) {
+        std::optional<std::string>& slot = given.values[static_cast<std::size_t>(option.id)];
+        if (option.takes == Takes::OptionalValue && !slot && app.count(LongName(option.id)) > 0) slot = std::string();
     }
 }
 
@@ -188,11 +188,11 @@ std::optional<std::string> Conflict(const Given& given) {
     // The later an option stands in the table, the more it changes what
     // halvo-set does (--show most of all), so its conflicts are named first.
     for (std::size_t i = kOptionCount; i-- > 0;) {
-        const OptionSpec& spec = kOptions[i];
-        if (!given.Has(spec.id)) continue;
-        for (const OptionId other : spec.excludes) {
+        const CliOption& option = kOptions[i];
+        if (!given.Has(option.id)) continue;
+        for (const OptionId other : option.excludes) {
             if (given.Has(other)) {
-                return LongName(spec.id) + ": " + Filled(spec.why) + ", so it does not go with " + LongName(other);
+                return LongName(option.id) + ": " + Filled(option.why) + ", so it does not go with " + LongName(other);
             }
         }
     }

@@ -35,7 +35,7 @@ enum class Takes : std::uint8_t {
 };
 
 /// One option of halvo-set.
-struct OptionSpec {
+struct CliOption {
     OptionId id;                                  ///< which option
     const char* names = nullptr;                  ///< as CLI11 takes them ("-o,--output"); null for a list's option
     Takes takes = Takes::Value;                   ///< whether it takes a value
@@ -48,7 +48,7 @@ struct OptionSpec {
 };
 
 /// The option of an id.
-const OptionSpec& Spec(OptionId id);
+const CliOption& OptionOf(OptionId id);
 
 /// The long name of an option, as messages name it ("--output").
 std::string LongName(OptionId id);
