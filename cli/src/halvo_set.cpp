@@ -98,13 +98,6 @@ std::optional<std::array<std::int32_t, N>> ParseGroups(std::string_view text, ch
     return out;
 }
 
-// The settings halvo-set starts from: each list's initial entry.
-DeviceSettings InitialSettings() {
-    DeviceSettings s;
-    for (const SettingsList& list : kSettingsLists) SetPosition(list, list.initial, s);
-    return s;
-}
-
 // The first failed check of settings among the lists first … last.
 std::optional<FailedCheck> FirstFault(const DeviceSettings& settings, SettingsListId first, SettingsListId last) {
     for (const FailedCheck& check : CheckSettings(settings))
@@ -117,12 +110,7 @@ std::string Why(const FailedCheck& check, const DeviceSettings& settings) {
     if (check.reason == FaultReason::NoSuchDay)
         return "day " + std::to_string(settings.day) + " of month " + std::to_string(settings.month);
     const SettingsList& list = ListOf(check.list);
-    const auto padded = [&list](std::int32_t v) {
-        const std::string digits = std::to_string(v);
-        return list.id == SettingsListId::Year || digits.size() > 1 ? digits : "0" + digits;
-    };
-    return std::string("the ") + list.name + "s are " + padded(list.numbers->first) + " to " +
-           padded(list.numbers->last);
+    return std::string("the ") + list.name + "s are " + Pad2(list.numbers->first) + " to " + Pad2(list.numbers->last);
 }
 
 // The date or the time as typed: three groups of digits for three lists in a row.
@@ -280,7 +268,7 @@ std::optional<Failure> FindCard(const Volumes& volumes, fs::path& folder) {
 }
 
 std::optional<Failure> Write(const Given& given, const Clock& clock, Console& console, const Volumes& volumes) {
-    DeviceSettings settings = InitialSettings();
+    DeviceSettings settings = kInitialValues;
     ClockPlan plan;
     // A countdown without a lead leaves time to put the card in and switch on.
     plan.lead = given.Has(O::Countdown) ? kDefaultLeadSeconds : 0;

@@ -15,12 +15,6 @@
 namespace halvo::cli {
 namespace {
 
-std::string Pad2(std::int32_t v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", static_cast<int>(v));
-    return text;
-}
-
 // The options' lines of the settings, after the date and the time: each list's name and its entry.
 std::vector<std::pair<std::string, std::string>> Lines(const DeviceSettings& s) {
     std::vector<std::pair<std::string, std::string>> lines = {{"date", DateText(DateTimeOf(s))},
@@ -31,6 +25,12 @@ std::vector<std::pair<std::string, std::string>> Lines(const DeviceSettings& s) 
 }
 
 }  // namespace
+
+std::string Pad2(std::int32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", static_cast<int>(v));
+    return text;
+}
 
 std::string DateText(const DateTime& d) { return std::to_string(d.year) + "-" + Pad2(d.month) + "-" + Pad2(d.day); }
 

@@ -2,6 +2,7 @@
 
 // halvo-set's English words for dates, times and settings, from the lists.
 
+#include <cstdint>
 #include <string>
 
 #include "halvo/calendar.h"
@@ -11,6 +12,9 @@
 #include "halvo/settings_lists.h"
 
 namespace halvo::cli {
+
+/// A number in at least two digits: "07", "59", "2021".
+std::string Pad2(std::int32_t v);
 
 /// A date as typed: YYYY-MM-DD.
 std::string DateText(const DateTime& d);

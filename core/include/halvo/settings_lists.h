@@ -204,4 +204,11 @@ inline constexpr SettingsSelection kInitialSelection = [] {
     return s;
 }();
 
+/// The device values of the initial selections, where halvo-set starts from.
+inline constexpr DeviceSettings kInitialValues = [] {
+    DeviceSettings s;
+    for (const SettingsList& list : kSettingsLists) SetPosition(list, list.initial, s);
+    return s;
+}();
+
 }  // namespace halvo
