@@ -7,38 +7,28 @@ import fs from 'node:fs';
 import { launch, offlineContext, openPage, pagePath } from './browser.mjs';
 
 let browser;
-before(async () => {
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-});
+before(async () => { browser = await launch(); });
+after(async () => { await browser?.close(); });
 
 const html = fs.readFileSync(pagePath, 'utf8');
 
 function policy() {
   const meta = html.match(/<meta http-equiv="Content-Security-Policy" content="([^"]*)">/);
   assert.ok(meta, 'the page declares no content-security policy');
-  return Object.fromEntries(
-    meta[1]
-      .split(';')
-      .map((part) => part.trim().split(/\s+/))
-      .map(([name, ...values]) => [name, values]),
-  );
+  return Object.fromEntries(meta[1].split(';').map((part) => part.trim().split(/\s+/)).map(([name, ...values]) => [name, values]));
 }
 
 // The hash of each inline element as a browser computes it, over the text between its tags.
 function hashesOf(tag) {
-  return [...html.matchAll(new RegExp(`<${tag}>([\\s\\S]*?)</${tag}>`, 'g'))].map(
-    (m) => `'sha256-${crypto.createHash('sha256').update(m[1], 'utf8').digest('base64')}'`,
-  );
+  return [...html.matchAll(new RegExp(`<${tag}>([\\s\\S]*?)</${tag}>`, 'g'))]
+    .map((m) => `'sha256-${crypto.createHash('sha256').update(m[1], 'utf8').digest('base64')}'`);
 }
 
-test("the policy allows the page's own scripts and style by hash, and no inline code or evaluation", () => {
+test('the policy allows the page\'s own scripts and style by hash, and no inline code or evaluation', () => {
   const p = policy();
   assert.deepEqual(p['default-src'], ["'none'"]);
   const scripts = hashesOf('script');
-  assert.equal(scripts.length, 1, "the page's modules and the core, bundled");
+  assert.equal(scripts.length, 1, 'the page\'s modules and the core, bundled');
   assert.deepEqual(p['script-src'], [...scripts, "'wasm-unsafe-eval'"]);
   assert.deepEqual(p['style-src'], hashesOf('style'));
   for (const [name, values] of Object.entries(p)) {
@@ -51,18 +41,12 @@ test('under the policy the page works, and an injected inline handler or script 
   try {
     const page = await openPage(context, '?lang=en');
     // The core runs: a save gives a file and the page says so.
-    const [download] = await Promise.all([
-      page.waitForEvent('download'),
-      page.getByRole('button', { name: 'Save set.txt' }).click(),
-    ]);
+    const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Save set.txt' }).click()]);
     assert.equal(fs.statSync(await download.path()).size, 282);
     assert.match(await page.getByRole('status').textContent(), /^Saved set\.txt/);
     assert.equal(await page.evaluate(() => getComputedStyle(document.body).display), 'block');
-    assert.notEqual(
-      await page.evaluate(() => getComputedStyle(document.querySelector('header')).display),
-      'inline',
-      "the page's style was not applied",
-    );
+    assert.notEqual(await page.evaluate(() => getComputedStyle(document.querySelector('header')).display), 'inline',
+      'the page\'s style was not applied');
     assert.deepEqual(page.errors, []);
 
     const outcome = await page.evaluate(async () => {
@@ -76,7 +60,7 @@ test('under the policy the page works, and an injected inline handler or script 
       const script = document.createElement('script');
       script.textContent = 'window.ran.push("script")';
       document.body.append(script);
-      await new Promise((resolve) => setTimeout(resolve, 100)); // violation events arrive asynchronously
+      await new Promise((resolve) => setTimeout(resolve, 100));  // violation events arrive asynchronously
       return { ran: window.ran, refused: refused.sort() };
     });
     assert.deepEqual(outcome, { ran: [], refused: ['script-src-attr', 'script-src-elem'] });
