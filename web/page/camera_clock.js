@@ -305,7 +305,8 @@ function render() {
   if (state.result) {
     const p = document.createElement('p');
     p.textContent = state.result.error ? w[state.result.error] : offsetWords(state.result.offset, false);
-    p.className = state.result.error ? 'wrong' : '';
+    // A zone's hours come with advice: too long a sentence to stand in bold.
+    p.className = state.result.error ? 'wrong' : state.api.splitOffset(state.result.offset).zone !== 0 ? 'zone' : '';
     result.append(p);
   }
   showOffer();
