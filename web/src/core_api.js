@@ -5,21 +5,21 @@
 // clockApi's nextZoneChange for the length of its call.
 let zoneOffsetAt = () => 0;
 
+// Runs fn with `size` bytes of the module's memory, freed afterwards.
+function withBuffer(size, fn) {
+  const pointer = _malloc(Math.max(size, 1));
+  if (!pointer) throw new Error('out of memory');
+  try {
+    return fn(pointer);
+  } finally {
+    _free(pointer);
+  }
+}
+
 Module['api'] = function () {
   const listCount = _halvo_list_count();
   const fileSize = _halvo_file_size();
   const messageCapacity = 512;
-
-  // Runs fn with `size` bytes of the module's memory, freed afterwards.
-  function withBuffer(size, fn) {
-    const pointer = _malloc(Math.max(size, 1));
-    if (!pointer) throw new Error('out of memory');
-    try {
-      return fn(pointer);
-    } finally {
-      _free(pointer);
-    }
-  }
 
   function writeInts(pointer, values) {
     HEAP32.set(values, pointer >> 2);
@@ -168,25 +168,8 @@ Module['clockApi'] = function () {
     return Date.UTC(c[0], c[1] - 1, c[2], c[3], c[4], c[5]) / 1000 - seconds;
   }
 
-  function withInts(count, fn) {
-    const pointer = _malloc(count * 4);
-    if (!pointer) throw new Error('out of memory');
-    try {
-      return fn(pointer);
-    } finally {
-      _free(pointer);
-    }
-  }
-
-  function withDoubles(count, fn) {
-    const pointer = _malloc(count * 8);
-    if (!pointer) throw new Error('out of memory');
-    try {
-      return fn(pointer);
-    } finally {
-      _free(pointer);
-    }
-  }
+  const withInts = (count, fn) => withBuffer(count * 4, fn);
+  const withDoubles = (count, fn) => withBuffer(count * 8, fn);
 
   function knowsZone(zone) {
     try {
