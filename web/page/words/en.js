@@ -2,6 +2,8 @@
 // function of one object of named values; words/ja.js has the same entries
 // with the same names (web/tests/words.test.mjs holds them to it).
 
+import { pad } from '../numbers.js';
+
 const MONTHS = [
   'January',
   'February',
@@ -171,5 +173,5 @@ export const clock = {
     `Type a number of seconds from ${lowest} to ${highest}, such as 1.3 or \u22120.5. The correction stays at ${kept}.`,
   storageOff: 'This browser does not let the page keep measurements: they are lost when the page is closed.',
   zoneChange: ({ year, month: m, day, hour, minute, forward, amount }) =>
-    `On ${day} ${month({ month: m })} ${year} at ${String(hour).padStart(2, '0')}:${String(minute).padStart(2, '0')} the clocks go ${forward ? 'forward' : 'back'} ${amount}; the camera will not: set it again then.`,
+    `On ${day} ${month({ month: m })} ${year} at ${pad(hour)}:${pad(minute)} the clocks go ${forward ? 'forward' : 'back'} ${amount}; the camera will not: set it again then.`,
 };

@@ -1,6 +1,8 @@
 // Every sentence of the page in Japanese, with the same entries and the same
 // named values as words/en.js (web/tests/words.test.mjs holds them to it).
 
+import { pad } from '../numbers.js';
+
 // "set (1).txt" with a space no line breaks at.
 const secondDownload = 'set\u00a0(1).txt';
 
@@ -154,5 +156,5 @@ export const clock = {
     `補正は ${lowest}〜${highest} 秒の数（例 1.3、−0.5）で入力してください。${kept}のままです。`,
   storageOff: 'このブラウザーでは測定を保存できません。ページを閉じると消えます。',
   zoneChange: ({ year, month: m, day, hour, minute, forward, amount }) =>
-    `${year}年${month({ month: m })}${day}日${hour}時${String(minute).padStart(2, '0')}分に時計が${amount}${forward ? '進みますが、カメラの時計は進みません。' : '戻りますが、カメラの時計は戻りません。'}そのときに設定し直してください。`,
+    `${year}年${month({ month: m })}${day}日${hour}時${pad(minute)}分に時計が${amount}${forward ? '進みますが、カメラの時計は進みません。' : '戻りますが、カメラの時計は戻りません。'}そのときに設定し直してください。`,
 };
