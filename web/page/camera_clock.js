@@ -30,11 +30,14 @@ function words(language = state.language) {
   return WORDS[language].clock;
 }
 
+const TENTHS_PER_MINUTE = 600;
+const TENTHS_PER_HOUR = 60 * TENTHS_PER_MINUTE;
+
 // An amount of tenths as words: "2.3 s", "1 h 2 min 3.4 s".
 function amount(size, language) {
-  const hours = Math.floor(size / 36000);
-  const minutes = Math.floor(size / 600) % 60;
-  const rest = size % 600;
+  const hours = Math.floor(size / TENTHS_PER_HOUR);
+  const minutes = Math.floor(size / TENTHS_PER_MINUTE) % 60;
+  const rest = size % TENTHS_PER_MINUTE;
   return words(language).duration({ hours, minutes, seconds: rest || (!hours && !minutes) ? tenths(rest) : null });
 }
 
@@ -47,7 +50,7 @@ function offsetWords(offset, short) {
   const zone = {
     zone: amount(Math.abs(parts.zone)),
     zoneSign: Math.sign(parts.zone),
-    hour: Math.abs(parts.zone) === 36000,
+    hour: Math.abs(parts.zone) === TENTHS_PER_HOUR,
   };
   return short ? w.zoneOffsetShort({ ...zone, ...own }) : w.zoneOffset({ ...zone, ...own });
 }
@@ -475,7 +478,7 @@ export function saved(read) {
   if (change) {
     notes.push((language) => {
       const [year, month, day, hour, minute] = change.wallClock;
-      const size = (change.hours * 60 + change.minutes) * 600;
+      const size = (change.hours * 60 + change.minutes) * TENTHS_PER_MINUTE;
       return words(language).zoneChange({
         year,
         month,
