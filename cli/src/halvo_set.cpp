@@ -193,7 +193,7 @@ std::optional<Failure> TakeCorrection(const std::string& text, std::int32_t& ten
     };
     if (digits(whole, 2) && digits(tenth, 1)) {
         tenths = (std::stoi(whole) * 10 + std::stoi(tenth)) * (text[0] == '-' ? -1 : 1);
-        if (tenths >= -kMaxCorrectionTenths && tenths <= kMaxCorrectionTenths) return std::nullopt;
+        if (IsCorrection(tenths)) return std::nullopt;
     }
     const std::string most = std::to_string(kMaxCorrectionTenths / 10);
     return Usage("--correction: " + Typed(text) + " is not a number of seconds from -" + most + " to " + most +

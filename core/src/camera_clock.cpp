@@ -5,7 +5,7 @@ namespace {
 
 // Beyond a century apart, or offsets outside ±12 h, are no measurements of a camera (and would overflow).
 constexpr std::int64_t kMaxDriftSpanMs = 100 * 366 * kMsPerDay;
-constexpr bool IsOffset(std::int32_t tenths) { return tenths >= -kTenthsPerDay / 2 && tenths <= kTenthsPerDay / 2; }
+constexpr bool IsOffset(std::int32_t tenths) { return tenths >= -kMaxOffsetTenths && tenths <= kMaxOffsetTenths; }
 
 // numerator / denominator rounded half up, for a positive denominator.
 constexpr std::int64_t RoundedDivision(std::int64_t numerator, std::int64_t denominator) {
@@ -18,7 +18,7 @@ constexpr std::int64_t RoundedDivision(std::int64_t numerator, std::int64_t deno
 std::optional<Drift> DriftBetween(const ClockMeasurement& first, const ClockMeasurement& last, std::int32_t boundTenths) {
     const std::int64_t span = last.atMs - first.atMs;
     if (span < kMinDriftSpanMs || span > kMaxDriftSpanMs || !IsOffset(first.offsetTenths) ||
-        !IsOffset(last.offsetTenths) || boundTenths < 1 || boundTenths > kMaxCorrectionTenths)
+        !IsOffset(last.offsetTenths) || !IsBound(boundTenths))
         return std::nullopt;
     const std::int64_t moved = std::int64_t{last.offsetTenths} - first.offsetTenths;
     Drift drift{RoundedDivision(moved * kMsPerTenth * kMsPerDay, span), std::nullopt};

@@ -79,6 +79,50 @@ TEST(TimeToWrite, CutsReadingLeadAndCorrectionToTheSecondAndSwitchesOnTheCorrect
     for (const Case& c : cases) EXPECT_EQ(TimeToWrite(c.reading, c.lead, c.correction), c.written) << c.name;
 }
 
+TEST(MeasurementInstant, IsTheLatestStartOfTheReferencesTenthNotAfterNow) {
+    struct Case {
+        const char* name;
+        std::int64_t now;
+        std::int32_t zoneOffset;  // s east of UTC
+        std::int32_t reference;   // tenth of the day on the zone's clocks
+        std::int64_t at;
+    };
+    const Case cases[] = {
+        {"two seconds ago, in UTC", UtcMs(2024, 3, 5, 6, 8, 9, 400), 0, Tenths(6, 8, 7, 3), UtcMs(2024, 3, 5, 6, 8, 7, 300)},
+        {"an hour east", UtcMs(2024, 3, 5, 6, 8, 9, 400), 3600, Tenths(7, 8, 7, 3), UtcMs(2024, 3, 5, 6, 8, 7, 300)},
+        {"now's own tenth, started 50 ms ago", UtcMs(2024, 3, 5, 6, 8, 9, 450), 0, Tenths(6, 8, 9, 4), UtcMs(2024, 3, 5, 6, 8, 9, 400)},
+        {"later in the day than now: yesterday", UtcMs(2024, 3, 5, 6, 8, 9, 400), 3600, Tenths(23, 59, 59, 5), UtcMs(2024, 3, 4, 22, 59, 59, 500)},
+        {"just after midnight on the zone's clocks", UtcMs(2024, 3, 4, 15, 0, 1), 32'400, Tenths(0, 0, 0, 0), UtcMs(2024, 3, 4, 15, 0, 0)},
+        {"a zone west of UTC across its midnight", UtcMs(2024, 3, 5, 4, 30, 0), -18'000, Tenths(23, 29, 0, 0), UtcMs(2024, 3, 5, 4, 29, 0)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MeasurementInstantMs(c.now, c.zoneOffset, c.reference), c.at) << c.name;
+}
+
+TEST(SplitOffset, TakesAQuarterHourMultipleOfHalfAnHourOrMoreAsTheZonesPart) {
+    struct Case {
+        const char* name;
+        std::int32_t offset;
+        OffsetParts parts;
+    };
+    const Case cases[] = {
+        {"seconds only", -23, {0, -23}},
+        {"right", 0, {0, 0}},
+        {"an hour behind, 0.6 s ahead apart from it", -35'994, {-36'000, 6}},
+        {"an hour ahead, 2.4 s ahead apart from it", 36'024, {36'000, 24}},
+        {"exactly an hour", -36'000, {-36'000, 0}},
+        {"9 h behind (Tokyo against UTC), 1.1 s behind", -324'011, {-324'000, -11}},
+        {"half an hour, the least taken", 18'005, {18'000, 5}},
+        {"a quarter hour is too little", 9'003, {0, 9'003}},
+        {"5 h 45 min (Nepal)", 207'000, {207'000, 0}},
+        {"2 min off the hour, the most taken", -37'200, {-36'000, -1'200}},
+        {"2 min 0.1 s off the hour: the camera's own", -37'201, {0, -37'201}},
+        {"2 min short of the hour", 34'800, {36'000, -1'200}},
+        {"just over 7 min off: halfway, no multiple near", 40'500, {0, 40'500}},
+        {"12 h, the largest offset", -432'000, {-432'000, 0}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitOffset(c.offset), c.parts) << c.name;
+}
+
 TEST(StartUpCorrection, IsTheSetCorrectionLessTheOffsetWithinADayOfSwitchingOn) {
     struct Case {
         const char* name;
@@ -99,6 +143,7 @@ TEST(StartUpCorrection, IsTheSetCorrectionLessTheOffsetWithinADayOfSwitchingOn) 
         {"60 s is the most", 60'000, 0, -600, 600},
         {"beyond 60 s: not switched on at the countdown", 60'000, 0, -601, std::nullopt},
         {"beyond -60 s", 60'000, -100, 501, std::nullopt},
+        {"an hour and 1.3 s behind: summer time, not a start-up delay", 60'000, 0, -36'013, std::nullopt},
     };
     const std::int64_t on = UtcMs(2026, 6, 15, 7, 41, 36, 700);
     for (const Case& c : cases)

@@ -1,6 +1,6 @@
-# Writes OUTPUT: PAGE_DIR/halvo.html with its style, the compiled core
-# (CORE_JS) and the page's scripts put in place of their markers, so that the
-# page is one file that asks for nothing else.
+# Writes OUTPUT: PAGE_DIR/halvo.html with its style and its script (SCRIPT: the
+# page's modules and the compiled core, bundled) put in place of their markers,
+# so that the page is one file that asks for nothing else.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -16,7 +16,7 @@ function(put_in_place name variable)
   string(REPLACE "@HALVO_${name}@" "${${variable}}" page "${page}")
   set(page "${page}" PARENT_SCOPE)
 endfunction()
-foreach(part STYLE:${PAGE_DIR}/halvo.css CORE:${CORE_JS} CLOCK:${PAGE_DIR}/camera_clock.js PAGE:${PAGE_DIR}/halvo.js)
+foreach(part STYLE:${PAGE_DIR}/halvo.css SCRIPT:${SCRIPT})
   string(REGEX REPLACE ":.*" "" marker "${part}")
   string(REGEX REPLACE "^[A-Z]+:" "" path "${part}")
   file(READ ${path} text)

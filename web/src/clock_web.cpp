@@ -14,8 +14,8 @@
 #include "halvo/calendar.h"
 #include "halvo/camera_clock.h"
 
-// The chosen zone's offset from UTC, in seconds east, at an instant in seconds (Module.zoneOffsetAt, set by the page).
-EM_JS(double, halvo_zone_offset_at, (double seconds), { return Module['zoneOffsetAt'](seconds); });
+// The chosen zone's offset from UTC, in seconds east, at an instant in seconds (zoneOffsetAt, set by core_api.js).
+EM_JS(double, halvo_zone_offset_at, (double seconds), { return zoneOffsetAt(seconds); });
 
 namespace halvo {
 namespace {
@@ -30,8 +30,6 @@ std::optional<std::int64_t> Instant(double value) {
     return static_cast<std::int64_t>(value);
 }
 
-bool IsCorrection(std::int32_t tenths) { return tenths >= -kMaxCorrectionTenths && tenths <= kMaxCorrectionTenths; }
-
 }  // namespace
 }  // namespace halvo
 
@@ -41,6 +39,46 @@ extern "C" {
 
 /// The most tenths of a second a correction may move the written time either way.
 EMSCRIPTEN_KEEPALIVE int halvo_max_correction() { return kMaxCorrectionTenths; }
+
+/// The least and the most tenths a drift's bound may be, and the one offered first.
+EMSCRIPTEN_KEEPALIVE int halvo_min_bound() { return kMinBoundTenths; }
+EMSCRIPTEN_KEEPALIVE int halvo_max_bound() { return kMaxBoundTenths; }
+EMSCRIPTEN_KEEPALIVE int halvo_default_bound() { return kDefaultBoundTenths; }
+
+/// The largest offset either way, in tenths.
+EMSCRIPTEN_KEEPALIVE int halvo_max_offset() { return kMaxOffsetTenths; }
+
+/// 1 for a correction (tenths) the written time may take, else 0.
+EMSCRIPTEN_KEEPALIVE int halvo_is_correction(int tenths) { return IsCorrection(tenths) ? 1 : 0; }
+
+/// 1 for a bound (tenths) a drift may be measured against, else 0.
+EMSCRIPTEN_KEEPALIVE int halvo_is_bound(int tenths) { return IsBound(tenths) ? 1 : 0; }
+
+/// When a frame was filmed (ms): the reference's tenth of the day on the zone's clocks, `zoneOffset` s east of UTC
+/// now; NaN for a value out of range.
+EMSCRIPTEN_KEEPALIVE double halvo_measurement_instant(double nowMs, int zoneOffset, int referenceTenth) {
+    const std::optional<std::int64_t> now = Instant(nowMs);
+    if (!now || referenceTenth < 0 || referenceTenth >= kTenthsPerDay || zoneOffset < -kSecondsPerDay ||
+        zoneOffset > kSecondsPerDay)
+        return std::numeric_limits<double>::quiet_NaN();
+    return static_cast<double>(MeasurementInstantMs(*now, zoneOffset, referenceTenth));
+}
+
+/// An offset's zone part (tenths) into `parts[0]` and the camera's own into `parts[1]`.
+EMSCRIPTEN_KEEPALIVE void halvo_split_offset(int offset, std::int32_t* parts) {
+    const OffsetParts split = SplitOffset(offset);
+    parts[0] = split.zoneTenths;
+    parts[1] = split.ownTenths;
+}
+
+/// Where a measurement stands against the last switch-on: 0 before it, 1 within the start-up day, 2 later; -1 for
+/// an instant out of range.
+EMSCRIPTEN_KEEPALIVE int halvo_since_switch_on(double switchOnMs, double measuredMs) {
+    const std::optional<std::int64_t> on = Instant(switchOnMs);
+    const std::optional<std::int64_t> measured = Instant(measuredMs);
+    if (!on || !measured) return -1;
+    return static_cast<int>(StandingOf(*on, *measured));
+}
 
 /// The camera's offset in tenths from the stamp's second of the day and the reference's tenth of the day; kNone for a
 /// value outside the day.

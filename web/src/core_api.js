@@ -1,20 +1,25 @@
 // Appended to the compiled module: the C interface in plain JavaScript values,
 // so that the page and its tests never touch the module's memory themselves.
+
+// The chosen zone's offset (s east of UTC) at an instant (s), which halvo_zone_offset_at asks for; set by
+// clockApi's nextZoneChange for the length of its call.
+let zoneOffsetAt = () => 0;
+
+// Runs fn with `size` bytes of the module's memory, freed afterwards.
+function withBuffer(size, fn) {
+  const pointer = _malloc(Math.max(size, 1));
+  if (!pointer) throw new Error('out of memory');
+  try {
+    return fn(pointer);
+  } finally {
+    _free(pointer);
+  }
+}
+
 Module['api'] = function () {
   const listCount = _halvo_list_count();
   const fileSize = _halvo_file_size();
   const messageCapacity = 512;
-
-  // Runs fn with `size` bytes of the module's memory, freed afterwards.
-  function withBuffer(size, fn) {
-    const pointer = _malloc(Math.max(size, 1));
-    if (!pointer) throw new Error('out of memory');
-    try {
-      return fn(pointer);
-    } finally {
-      _free(pointer);
-    }
-  }
 
   function writeInts(pointer, values) {
     HEAP32.set(values, pointer >> 2);
@@ -91,8 +96,9 @@ Module['api'] = function () {
     // Twelve positions → { failed: [{ kind, list, reason }] in order, bytes: Uint8Array of set.txt or null }.
     convert: convert,
 
-    // The name the camera reads its settings from.
+    // The name the camera reads its settings from, and its size in bytes.
     fileName: UTF8ToString(_halvo_file_name()),
+    fileSize: fileSize,
 
     // A clock reading [year, month, day, hour, minute, second] → the six date and time positions, -1 outside a list.
     clockPositions: function (clock) {
@@ -162,15 +168,8 @@ Module['clockApi'] = function () {
     return Date.UTC(c[0], c[1] - 1, c[2], c[3], c[4], c[5]) / 1000 - seconds;
   }
 
-  function withDoubles(count, fn) {
-    const pointer = _malloc(count * 8);
-    if (!pointer) throw new Error('out of memory');
-    try {
-      return fn(pointer);
-    } finally {
-      _free(pointer);
-    }
-  }
+  const withInts = (count, fn) => withBuffer(count * 4, fn);
+  const withDoubles = (count, fn) => withBuffer(count * 8, fn);
 
   function knowsZone(zone) {
     try {
@@ -184,6 +183,40 @@ Module['clockApi'] = function () {
   return {
     // The most tenths of a second a correction may move the written time either way.
     maxCorrection: _halvo_max_correction(),
+
+    // The bounds (tenths) at which a drift says to set the camera again, and the one offered first.
+    minBound: _halvo_min_bound(),
+    maxBound: _halvo_max_bound(),
+    defaultBound: _halvo_default_bound(),
+
+    // The largest offset a measurement can show either way (tenths).
+    maxOffset: _halvo_max_offset(),
+
+    // Whether whole tenths make a correction, or a bound.
+    isCorrection: (tenths) => Number.isInteger(tenths) && _halvo_is_correction(tenths) === 1,
+    isBound: (tenths) => Number.isInteger(tenths) && _halvo_is_bound(tenths) === 1,
+
+    // An offset (tenths) → { zone: the part a zone or summer time explains, own: the camera's own error }.
+    splitOffset: function (offset) {
+      return withInts(2, function (pointer) {
+        _halvo_split_offset(offset, pointer);
+        return { zone: HEAP32[pointer >> 2], own: HEAP32[(pointer >> 2) + 1] };
+      });
+    },
+
+    // When the frame was filmed (ms), from now (ms) and the reference's tenth of the day on the zone's clocks.
+    measuredAt: function (zone, nowMs, referenceTenth) {
+      const at = _halvo_measurement_instant(nowMs, offsetAt(zone, Math.floor(nowMs / 1000)), referenceTenth);
+      if (Number.isNaN(at)) throw new RangeError('now or reference out of range');
+      return at;
+    },
+
+    // Where a measurement (ms) stands against the last switch-on (ms): 'before', 'startUp' or 'later'.
+    sinceSwitchOn: function (switchOnMs, measuredMs) {
+      const standing = _halvo_since_switch_on(switchOnMs, measuredMs);
+      if (standing < 0) throw new RangeError('instant out of range');
+      return ['before', 'startUp', 'later'][standing];
+    },
 
     // UTC and every zone the browser knows.
     zones: function () {
@@ -230,13 +263,17 @@ Module['clockApi'] = function () {
     // { at (s), before, after (s east of UTC), wallClock [year, month, day, hour, minute], forward, hours, minutes }.
     nextZoneChange: function (zone, fromSeconds) {
       format(zone);
-      Module['zoneOffsetAt'] = (seconds) => offsetAt(zone, seconds);
-      return withDoubles(1 + 5, function (pointer) {
-        const partsAt = pointer + 8;
-        if (!_halvo_next_zone_change(fromSeconds, pointer, partsAt)) return null;
-        const p = Array.from(HEAP32.subarray(partsAt >> 2, (partsAt >> 2) + 10));
-        return { at: HEAPF64[pointer >> 3], before: p[0], after: p[1], wallClock: p.slice(2, 7), forward: p[7] === 1, hours: p[8], minutes: p[9] };
-      });
+      zoneOffsetAt = (seconds) => offsetAt(zone, seconds);
+      try {
+        return withDoubles(1 + 5, function (pointer) {
+          const partsAt = pointer + 8;
+          if (!_halvo_next_zone_change(fromSeconds, pointer, partsAt)) return null;
+          const p = Array.from(HEAP32.subarray(partsAt >> 2, (partsAt >> 2) + 10));
+          return { at: HEAPF64[pointer >> 3], before: p[0], after: p[1], wallClock: p.slice(2, 7), forward: p[7] === 1, hours: p[8], minutes: p[9] };
+        });
+      } finally {
+        zoneOffsetAt = () => 0;
+      }
     },
   };
 };

@@ -72,3 +72,19 @@ test('C interface: zones by the browser\'s rules, north and south, half an hour,
   assert.deepEqual(clock.wallClock('Australia/Lord_Howe', from * 1000), [2024, 3, 5, 17, 8, 9]);
   assert.ok(clock.zones().includes('UTC') && clock.zones().includes('Australia/Lord_Howe'));
 });
+
+test('C interface: a zone\'s part of an offset, the frame\'s instant, a measurement against the switch-on, the limits', () => {
+  assert.deepEqual(clock.splitOffset(-35994), { zone: -36000, own: 6 });
+  assert.deepEqual(clock.splitOffset(-23), { zone: 0, own: -23 });
+  // 07:08:09.45 in Berlin (UTC+1): a reference of 07:08:07.3 was two seconds ago, one of 23:59:59.5 yesterday.
+  const now = ms('2024-03-05T07:08:09.450+01:00');
+  assert.equal(clock.measuredAt('Europe/Berlin', now, tenths(7, 8, 7, 3)), ms('2024-03-05T07:08:07.300+01:00'));
+  assert.equal(clock.measuredAt('Asia/Tokyo', now, tenths(15, 8, 9, 4)), ms('2024-03-05T07:08:09.400+01:00'));
+  assert.equal(clock.measuredAt('Europe/Berlin', now, tenths(23, 59, 59, 5)), ms('2024-03-04T23:59:59.500+01:00'));
+  assert.throws(() => clock.measuredAt('UTC', now, 864000), RangeError);
+  const on = ms('2026-06-15T07:41:36.700Z');
+  assert.deepEqual([on - 1, on, on + 86400000, on + 86400001].map((at) => clock.sinceSwitchOn(on, at)), ['before', 'startUp', 'startUp', 'later']);
+  assert.deepEqual([clock.maxCorrection, clock.minBound, clock.maxBound, clock.defaultBound, clock.maxOffset], [600, 1, 600, 20, 432000]);
+  assert.deepEqual([-601, -600, 600, 601, 1.5].map(clock.isCorrection), [false, true, true, false, false]);
+  assert.deepEqual([0, 1, 600, 601].map(clock.isBound), [false, true, true, false]);
+});

@@ -227,20 +227,23 @@ test('after a save with the clock\'s time the page counts down to the second the
     assert.equal(await timer.textContent(), '今カメラの電源を入れてください');
 
     await clock.runFor(1);
-    assert.equal(await timer.textContent(), '今電源を入れると、カメラの時計は1秒遅れます。新しい時刻にするには、もう一度保存し、カードの古い set.txt を削除してから、'
-      + '新しいファイルを set.txt という名前でコピーしてください（2回目のダウンロードは「set (1).txt」などの名前になることがあります）。');
+    assert.equal(await timer.textContent(), '今電源を入れると、カメラの時計は1秒遅れます。正しい時刻にするには、もう一度保存し、カードの古い set.txt を削除してから、'
+      + '新しいファイルを set.txt という名前でコピーしてください（2回目のダウンロードは「set\u00a0(1).txt」などの名前になることがあります）。');
+    // Only the first sentence stands out; the rest is plain type.
+    assert.deepEqual(await timer.evaluate((element) => [element.querySelector('strong').textContent, getComputedStyle(element).fontWeight]),
+      ['今電源を入れると、カメラの時計は1秒遅れます。', '400']);
     assert.doesNotMatch(await status.textContent(), /今カメラの電源/);
     await page.getByRole('button', { name: 'English' }).click();
     await clock.runFor(60000);
-    assert.equal(await timer.textContent(), 'Switched on now, the camera\u2019s clock would be 61 s behind. For a fresh time, save again, '
-      + 'delete the old set.txt from the card and copy the new file there as set.txt (a second download may be named \u201cset (1).txt\u201d).');
+    assert.equal(await timer.textContent(), 'If you switch the camera on now, its clock will be 61 s behind. To set it right, save again, '
+      + 'delete the old set.txt from the card and copy the new file there as set.txt (a second download may be named \u201cset\u00a0(1).txt\u201d).');
     assert.equal(await status.locator('#switchOnNow').count(), 0, 'the status says "now" only in that second');
 
     // The countdown changed neither the lists nor anything else; a hand on a date list means the next save is not fresh.
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2024', '3', '5', '7', '8', '26']);
     await choose(page, ['Minute'], ['30']);
     await clock.runFor(1000);
-    assert.match(await timer.textContent(), /62 s behind\. For a fresh time, press \u201cUse this device\u2019s clock\u201d, save again, delete the old set\.txt/);
+    assert.match(await timer.textContent(), /62 s behind\. To set it right, press \u201cUse this device\u2019s clock\u201d, save again, delete the old set\.txt/);
 
     // A save of a hand-picked time ends the countdown and starts none.
     assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:30:26');
@@ -508,7 +511,7 @@ test('through the save dialog the clock is read when the dialog closes, and the 
     // Past it, saving through the dialog again replaces the file on the card: no download names to fear.
     await context.clock.runFor(1000);
     assert.equal(await page.getByRole('timer').textContent(),
-      'Switched on now, the camera\u2019s clock would be 1 s behind. For a fresh time, save again and replace set.txt on the card.');
+      'If you switch the camera on now, its clock will be 1 s behind. To set it right, save again and replace set.txt on the card.');
   });
 });
 
@@ -525,16 +528,24 @@ test('a damaged file shows the reader\'s problem in plain words, with offset and
   const bom = Uint8Array.from([0xef, 0xbb, 0xbf, ...LAST_FILE]);
   const length4 = Uint8Array.from(LAST_FILE);
   length4[121] = 0x34;
+  const cut = LAST_FILE.slice(0, 200);
   const cases = [
     { query: '', open: 'Open set.txt', bytes: lfOnly,
-      alert: /^copied\.txt is not a set\.txt the camera reads: its lines are not ended the way the camera reads them \(line 1, byte offset 9: the line ends in LF only; the device needs CR LF\)\. Nothing was changed\.$/ },
+      alert: /^copied\.txt is not a set\.txt the camera reads: its lines end in LF only, and the camera needs CR LF \(line 1, byte offset 9\)\. Nothing was changed\.$/ },
     { query: '?lang=ja', open: 'set.txtを開く', bytes: lfOnly,
-      alert: /^copied\.txt はカメラが読める set\.txt ではありません：行の区切り方がカメラの読める形ではありません（1行目、オフセット 9）。何も変更していません。$/ },
-    { query: '', open: 'Open set.txt', bytes: bom, alert: /: it starts with an invisible mark that some editors add when saving \(line 1, byte offset 0: / },
+      alert: /^copied\.txt はカメラが読める set\.txt ではありません：行末が LF だけです。カメラには CR LF の行末が必要です（1行目、オフセット 9）。何も変更していません。$/ },
+    { query: '', open: 'Open set.txt', bytes: bom, alert: /: it starts with an invisible mark that some editors add when saving \(line 1, byte offset 0\)/ },
     { query: '?lang=ja', open: 'set.txtを開く', bytes: bom, alert: /：ファイルの先頭に、エディターが保存時に付ける目に見えない印があります（1行目、オフセット 0）。/ },
+    // The same facts in both languages: where the file ends, and how long set.txt is.
+    { query: '', open: 'Open set.txt', bytes: cut,
+      alert: /^copied\.txt is not a set\.txt the camera reads: the file ends after 200 bytes, and set\.txt is 282 bytes \(line 11, byte offset 200\)\. Nothing was changed\.$/ },
+    { query: '?lang=ja', open: 'set.txtを開く', bytes: cut,
+      alert: /^copied\.txt はカメラが読める set\.txt ではありません：ファイルが200バイトで終わっています。set\.txt は282バイトです（11行目、オフセット 200）。何も変更していません。$/ },
     // The setting is named in the page's language, never with the reader's English words.
     { query: '?lang=ja', open: 'set.txtを開く', bytes: length4,
       alert: /^copied\.txt はカメラが読める set\.txt ではありません：カメラが受け付けない値です（8行目「録画時間」、オフセット 121）。何も変更していません。$/ },
+    { query: '', open: 'Open set.txt', bytes: length4,
+      alert: /^copied\.txt is not a set\.txt the camera reads: it holds a value the camera does not take \(line 8, Recording length, byte offset 121\)\. Nothing was changed\.$/ },
   ];
   for (const c of cases) {
     await withPage({ query: c.query }, async (page) => {

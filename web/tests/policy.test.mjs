@@ -28,7 +28,7 @@ test('the policy allows the page\'s own scripts and style by hash, and no inline
   const p = policy();
   assert.deepEqual(p['default-src'], ["'none'"]);
   const scripts = hashesOf('script');
-  assert.equal(scripts.length, 3, 'the core, the camera clock and the page');
+  assert.equal(scripts.length, 1, 'the page\'s modules and the core, bundled');
   assert.deepEqual(p['script-src'], [...scripts, "'wasm-unsafe-eval'"]);
   assert.deepEqual(p['style-src'], hashesOf('style'));
   for (const [name, values] of Object.entries(p)) {

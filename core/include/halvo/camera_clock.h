@@ -23,6 +23,22 @@ inline constexpr std::int32_t kTenthsPerDay = 864'000;
 /// The most a correction may move the written time either way, in tenths of a second (60 s).
 inline constexpr std::int32_t kMaxCorrectionTenths = 600;
 
+/// A correction the written time may take: within ±60 s.
+constexpr bool IsCorrection(std::int32_t tenths) {
+    return tenths >= -kMaxCorrectionTenths && tenths <= kMaxCorrectionTenths;
+}
+
+/// The bounds of the offset at which a drift says to set the camera again (0.1 … 60 s), and the one offered first.
+inline constexpr std::int32_t kMinBoundTenths = 1;
+inline constexpr std::int32_t kMaxBoundTenths = kMaxCorrectionTenths;
+inline constexpr std::int32_t kDefaultBoundTenths = 20;
+
+/// A bound a drift may be measured against.
+constexpr bool IsBound(std::int32_t tenths) { return tenths >= kMinBoundTenths && tenths <= kMaxBoundTenths; }
+
+/// The largest offset a stamp and a reference within one day can show (12 h), either way.
+inline constexpr std::int32_t kMaxOffsetTenths = kTenthsPerDay / 2;
+
 /// How long after a switch-on a measurement still shows the start-up delay rather than drift.
 inline constexpr std::int64_t kStartUpWindowMs = kMsPerDay;
 
@@ -48,6 +64,57 @@ constexpr std::int32_t CameraOffsetTenths(std::int32_t stampSecond, std::int32_t
     return offset;
 }
 
+/// When the frame with the reference's tenth of the day was filmed: the start of the latest such tenth not after `nowMs`,
+/// with the zone's clocks `zoneOffsetSeconds` east of UTC (a reading later in the day than now was filmed yesterday).
+constexpr std::int64_t MeasurementInstantMs(std::int64_t nowMs, std::int32_t zoneOffsetSeconds,
+                                            std::int32_t referenceTenth) {
+    const std::int64_t nowTenth = nowMs - FloorMod(nowMs, kMsPerTenth);
+    const std::int64_t wallTenth = FloorMod(nowTenth + zoneOffsetSeconds * kMsPerSecond, kMsPerDay) / kMsPerTenth;
+    return nowTenth - FloorMod(wallTenth - referenceTenth, kTenthsPerDay) * kMsPerTenth;
+}
+
+/// Zones and summer time differ from UTC and from each other by multiples of a quarter hour.
+inline constexpr std::int32_t kZoneStepTenths = 9'000;
+
+/// An offset within this of such a multiple (2 min) is read as a zone or summer time plus the camera's own error.
+inline constexpr std::int32_t kZoneSlackTenths = 1'200;
+
+/// The least multiple read so (30 min): below it a camera may simply be that far off.
+inline constexpr std::int32_t kMinZoneOffsetTenths = 18'000;
+
+/// An offset split into the part a zone or summer time explains and the camera's own error.
+struct OffsetParts {
+    std::int32_t zoneTenths = 0;  ///< a multiple of 15 min, at least 30 min either way, or 0
+    std::int32_t ownTenths = 0;   ///< the rest: what drift, the bound and the start-up delay count
+
+    friend constexpr bool operator==(const OffsetParts&, const OffsetParts&) = default;
+};
+
+/// The nearest multiple of 15 min as the zone's part when it is at least 30 min and the offset within 2 min of it;
+/// otherwise the whole offset is the camera's own.
+constexpr OffsetParts SplitOffset(std::int32_t offsetTenths) {
+    const std::int32_t size = offsetTenths < 0 ? -offsetTenths : offsetTenths;
+    const std::int32_t steps = (size + kZoneStepTenths / 2) / kZoneStepTenths;
+    const std::int32_t zone = steps * kZoneStepTenths;
+    if (zone < kMinZoneOffsetTenths || size - zone > kZoneSlackTenths || zone - size > kZoneSlackTenths)
+        return {0, offsetTenths};
+    const std::int32_t signedZone = offsetTenths < 0 ? -zone : zone;
+    return {signedZone, offsetTenths - signedZone};
+}
+
+/// Where a measurement stands against the camera's last switch-on.
+enum class SinceSwitchOn : std::uint8_t {
+    Before,   ///< made before it: it belongs to an earlier setting
+    StartUp,  ///< within a day after it: it shows the start-up delay
+    Later,    ///< more than a day after it: drift has mixed in
+};
+
+/// Where a measurement at `measuredMs` stands against a switch-on at `switchOnMs`.
+constexpr SinceSwitchOn StandingOf(std::int64_t switchOnMs, std::int64_t measuredMs) {
+    if (measuredMs < switchOnMs) return SinceSwitchOn::Before;
+    return measuredMs - switchOnMs > kStartUpWindowMs ? SinceSwitchOn::Later : SinceSwitchOn::StartUp;
+}
+
 /// What a save from a clock reading writes, and when the camera is to be switched on.
 struct WrittenTime {
     std::int64_t fileSecondMs;  ///< the start of the second written in the file
@@ -66,10 +133,12 @@ constexpr WrittenTime TimeToWrite(std::int64_t readingMs, std::int32_t leadSecon
 }
 
 /// The start-up delay a measurement shows, as the correction for later saves: the correction the camera was set with
-/// less the offset measured; none when measured outside the day after the switch-on, or beyond ±60 s.
+/// less the offset measured; none when measured outside the day after the switch-on, with a zone's part in the
+/// offset, or beyond ±60 s.
 constexpr std::optional<std::int32_t> StartUpCorrection(std::int64_t switchOnMs, std::int32_t setCorrectionTenths,
                                                         std::int64_t measuredMs, std::int32_t offsetTenths) {
-    if (measuredMs < switchOnMs || measuredMs - switchOnMs > kStartUpWindowMs) return std::nullopt;
+    if (StandingOf(switchOnMs, measuredMs) != SinceSwitchOn::StartUp) return std::nullopt;
+    if (SplitOffset(offsetTenths).zoneTenths != 0) return std::nullopt;
     const std::int64_t delay = std::int64_t{setCorrectionTenths} - offsetTenths;
     if (delay < -kMaxCorrectionTenths || delay > kMaxCorrectionTenths) return std::nullopt;
     return static_cast<std::int32_t>(delay);
@@ -88,7 +157,7 @@ struct Drift {
 };
 
 /// The drift from a measurement after the camera was set and a later one, and when the offset reaches `boundTenths`
-/// (1 … 600) either way (the later measurement's instant when it already has); none for measurements less than a
+/// (IsBound) either way (the later measurement's instant when it already has); none for measurements less than a
 /// day apart.
 std::optional<Drift> DriftBetween(const ClockMeasurement& first, const ClockMeasurement& last, std::int32_t boundTenths);
 
