@@ -3,7 +3,7 @@
 // path; the cases go by element ids, option values, file bytes and state, not by sentences.
 //
 // An engine that is not installed is skipped here with the reason; under CI it fails instead.
-import { describe, test, before, after } from 'node:test';
+import { describe, test as nodeTest, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -107,8 +107,10 @@ for (const { name, missing, start } of ENGINES) {
       if (engine.errors) assert.deepEqual(engine.errors.filter((error) => !error.includes('/favicon.ico')), []);
     };
     after(() => engine?.close());
+    // Under CI a missing engine fails "starts" alone, with the reason; its cases are not run.
+    const test = (title, body) => nodeTest(title, { skip: absent ? `${name} is not installed` : false }, body);
 
-    test('starts', async (t) => {
+    nodeTest('starts', async (t) => {
       if (absent) throw new Error(why);
       engine = await start();
       t.diagnostic(`${name} ${engine.version}`);
