@@ -12,28 +12,9 @@ import path from 'node:path';
 import { pagePath, pageUrl } from './browser.mjs';
 import { ENGINES } from './engines.mjs';
 import { LAST_FILE, LAST_POSITIONS, writtenTime } from './golden.mjs';
+import { catchSaves, caught, tryInjectedCode } from './page_scripts.mjs';
 
 const inCI = Boolean(process.env.CI) && process.env.CI !== 'false';
-
-// Runs in the page: keeps the bytes and name of every file the page hands the browser to download.
-function catchSaves() {
-  window.caught = [];
-  const blobs = new Map();
-  const create = URL.createObjectURL;
-  URL.createObjectURL = function (blob) {
-    const url = create.call(URL, blob);
-    blobs.set(url, blob);
-    return url;
-  };
-  const click = HTMLAnchorElement.prototype.click;
-  HTMLAnchorElement.prototype.click = function () {
-    const blob = blobs.get(this.href);
-    if (blob) window.caught.push(blob.arrayBuffer().then((buffer) => ({ name: this.download, bytes: Array.from(new Uint8Array(buffer)) })));
-    return click.call(this);
-  };
-}
-
-const caught = () => Promise.all(window.caught);
 
 // Runs in the page: what a user sees of it, and the lists' choices.
 function shown() {
@@ -254,26 +235,7 @@ for (const { name, missing, start } of ENGINES) {
       await sleep(300);
       assert.deepEqual(reports(), [], 'loading and saving broke the policy');
 
-      const outcome = await e.evaluate(async () => {
-        const refused = new Set();
-        document.addEventListener('securitypolicyviolation', (event) => {
-          if (event.disposition === 'enforce') refused.add(event.effectiveDirective);
-        });
-        window.ran = [];
-        const button = document.createElement('button');
-        button.setAttribute('onclick', 'window.ran.push("handler")');
-        document.body.append(button);
-        button.click();
-        const script = document.createElement('script');
-        script.textContent = 'window.ran.push("script")';
-        document.body.append(script);
-        // Called by a timer, not by the test's own script, which an engine may let evaluate.
-        setTimeout(eval, 0, 'window.ran.push("eval")');
-        await new Promise((resolve) => setTimeout(resolve, 200));  // violation events arrive asynchronously
-        button.remove();
-        script.remove();
-        return { ran: window.ran, refused: [...refused].sort() };
-      });
+      const outcome = await e.evaluate(tryInjectedCode);
       assert.deepEqual(outcome, { ran: [], refused: ['script-src', 'script-src-attr', 'script-src-elem'] });
       // The same violations reach the server: had loading the page broken the policy, it would have been heard.
       const reported = await until(reports, (r) => r.length >= 3, 'the reports of the injected code');
