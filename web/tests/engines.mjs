@@ -8,7 +8,7 @@
 //   engine.fill(selector, text)   replaces a field's text by typing
 //   engine.upload(selector, path) gives a file input that file
 //   engine.evaluate(fn, arg)      fn(arg) in the page, awaited
-//   engine.errors                 the page's script errors and console errors since goto, where the engine tells them
+//   engine.errors                 the page's script errors (and console errors, where the engine passes them on) since goto
 //   engine.downloaded()           the files the browser itself saved since goto (after a save), where the engine tells them
 import fs from 'node:fs';
 import os from 'node:os';
@@ -50,7 +50,7 @@ async function chromium() {
   let own = null;
   await context.route('**/*', (route) => (route.request().url().startsWith(own) ? route.continue() : route.abort('blockedbyclient')));
   const page = await context.newPage();
-  page.setDefaultTimeout(5000);
+  page.setDefaultTimeout(10000);
   let downloads = [];
   const engine = {
     version: browser.version(),
@@ -82,14 +82,15 @@ async function firefox() {
   // Firefox would save downloads into the home folder: they go to a folder of the test's own.
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'halvo-firefox-'));
   const browser = await puppeteer.launch({
-    browser: 'firefox', executablePath: firefoxPath, headless: true, env: { ...process.env, TZ: ZONE },
+    // Its first start makes a profile, which on a busy machine takes more than puppeteer's 30 s.
+    browser: 'firefox', executablePath: firefoxPath, headless: true, env: { ...process.env, TZ: ZONE }, timeout: 120000,
     extraPrefsFirefox: {
       'browser.download.dir': downloads, 'browser.download.folderList': 2, 'browser.download.useDownloadDir': true,
       'browser.download.always_ask_before_handling_new_types': false, 'intl.locale.requested': 'en-GB',
     },
   });
   const page = (await browser.pages())[0] ?? await browser.newPage();
-  page.setDefaultTimeout(5000);
+  page.setDefaultTimeout(10000);
   const engine = {
     version: await browser.version(),
     errors: [],
@@ -130,14 +131,19 @@ async function webkit() {
   const session = await startWebKit({ env: { TZ: ZONE } });
   const engine = {
     version: session.version,
-    // Classic WebDriver does not pass on the page's console: the policy's case has the page's
-    // violations reported to its server instead.
-    errors: null,
+    // Classic WebDriver does not pass on the page's console: the page's uncaught errors are gathered
+    // in the page once it has started (and the policy's case has violations reported to its server).
+    get errors() { return session.evaluate(() => window.halvoErrors); },
     // MiniBrowser keeps its downloads to itself.
     downloaded: async () => null,
     async goto(url) {
       await session.goto(url);
       await ready(engine.evaluate);
+      await session.evaluate(() => {
+        window.halvoErrors = [];
+        window.addEventListener('error', (event) => window.halvoErrors.push(event.message));
+        window.addEventListener('unhandledrejection', (event) => window.halvoErrors.push(String(event.reason)));
+      });
     },
     click: (selector) => session.click(selector),
     // Clicking an option selects it and fires input and change, as a user's choice does.

@@ -11,11 +11,22 @@ export function catchSaves() {
     blobs.set(url, blob);
     return url;
   };
+  // A download link may be clicked by its click() or by a dispatched click, in the document or not.
+  const take = (link) => {
+    const blob = blobs.get(link.href);
+    if (!blob || !link.hasAttribute('download')) return;
+    blobs.delete(link.href);
+    window.caught.push(blob.arrayBuffer().then((buffer) => ({ name: link.download, bytes: Array.from(new Uint8Array(buffer)) })));
+  };
   const click = HTMLAnchorElement.prototype.click;
   HTMLAnchorElement.prototype.click = function () {
-    const blob = blobs.get(this.href);
-    if (blob) window.caught.push(blob.arrayBuffer().then((buffer) => ({ name: this.download, bytes: Array.from(new Uint8Array(buffer)) })));
+    take(this);
     return click.call(this);
+  };
+  const dispatch = EventTarget.prototype.dispatchEvent;
+  EventTarget.prototype.dispatchEvent = function (event) {
+    if (this instanceof HTMLAnchorElement && event.type === 'click') take(this);
+    return dispatch.call(this, event);
   };
 }
 

@@ -86,7 +86,7 @@ export class Session {
 }
 
 async function waitForDriver(base, driver) {
-  for (let tries = 0; tries < 100; ++tries) {
+  for (let tries = 0; tries < 300; ++tries) {
     if (driver.exitCode !== null) throw new Error(`WebKitWebDriver ended (${driver.exitCode}) before it answered`);
     try {
       const { value } = await (await fetch(`${base}/status`)).json();
@@ -94,7 +94,7 @@ async function waitForDriver(base, driver) {
     } catch { /* not listening yet */ }
     await new Promise((resolve) => setTimeout(resolve, 100));
   }
-  throw new Error('WebKitWebDriver did not answer within 10 s');
+  throw new Error('WebKitWebDriver did not answer within 30 s');
 }
 
 /// Starts WebKitWebDriver and one MiniBrowser session on a display of its own; `env` adds to the browser's environment.
