@@ -17,8 +17,8 @@ import { execFileSync } from 'node:child_process';
 import { launch } from './browser.mjs';
 import { miniBrowser, startWebKit } from './webdriver.mjs';
 
-// Every engine's clock and zone list start in the same zone as the Chromium tests'.
-const ZONE = 'Europe/Berlin';
+/// Every engine's clock and zone list start in the same zone as the Chromium tests'.
+export const ZONE = 'Europe/Berlin';
 
 function onPath(program) {
   try {
