@@ -11,11 +11,18 @@ const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-co
 const RULES = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'];
 
 let browser;
-before(async () => { browser = await launch(); });
-after(async () => { await browser?.close(); });
+before(async () => {
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+});
 
 test('no WCAG 2.1 A or AA violation in either language, at desktop and phone width, after a save', async () => {
-  const layouts = [{ name: 'desktop', width: 1280, height: 900 }, { name: 'phone', width: 360, height: 740 }];
+  const layouts = [
+    { name: 'desktop', width: 1280, height: 900 },
+    { name: 'phone', width: 360, height: 740 },
+  ];
   for (const lang of ['en', 'ja']) {
     for (const layout of layouts) {
       const context = await offlineContext(browser, { viewport: { width: layout.width, height: layout.height } });
@@ -26,10 +33,18 @@ test('no WCAG 2.1 A or AA violation in either language, at desktop and phone wid
         await page.waitForFunction(() => document.getElementById('status').textContent !== '');
         // Evaluated through the browser's tools, which the page's policy does not govern: the page stays as shipped.
         await page.evaluate(axeSource);
-        const result = await page.evaluate((tags) => window.axe.run(document, { runOnly: { type: 'tag', values: tags } }), RULES);
-        const violations = result.violations.map((v) => `${v.id}: ${v.help} (${v.nodes.map((n) => n.target.join(' ')).join(', ')})`);
+        const result = await page.evaluate(
+          (tags) => window.axe.run(document, { runOnly: { type: 'tag', values: tags } }),
+          RULES,
+        );
+        const violations = result.violations.map(
+          (v) => `${v.id}: ${v.help} (${v.nodes.map((n) => n.target.join(' ')).join(', ')})`,
+        );
         assert.deepEqual(violations, [], `${lang}, ${layout.name}`);
-        assert.ok(result.passes.length > 10, `${lang}, ${layout.name}: the audit checked little (${result.passes.length} rules passed)`);
+        assert.ok(
+          result.passes.length > 10,
+          `${lang}, ${layout.name}: the audit checked little (${result.passes.length} rules passed)`,
+        );
         assert.deepEqual(page.errors, []);
         assert.deepEqual(context.outside, []);
       } finally {

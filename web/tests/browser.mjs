@@ -24,7 +24,9 @@ export async function offlineContext(browser, options = {}, only = pageUrl) {
   context.setDefaultTimeout(5000);
   // Chromium offers the page a save dialog that a test cannot answer: pages start as in a
   // browser without one (they download), and a test that wants the dialog puts in its own.
-  await context.addInitScript(() => { delete window.showSaveFilePicker; });
+  await context.addInitScript(() => {
+    delete window.showSaveFilePicker;
+  });
   const outside = [];
   await context.route('**/*', (route) => {
     const url = route.request().url();
@@ -42,7 +44,9 @@ export async function openPage(context, query = '', url = pageUrl) {
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
   // A blocked request shows up here too (as a refused load or a content-policy violation).
-  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
   page.errors = errors;
   await page.goto(url + query);
   await page.waitForSelector('body[data-ready="true"]');

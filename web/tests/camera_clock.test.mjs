@@ -9,8 +9,12 @@ import { writtenTime } from './golden.mjs';
 const ms = (iso) => Date.parse(iso);
 
 let browser;
-before(async () => { browser = await launch(); });
-after(async () => { await browser?.close(); });
+before(async () => {
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+});
 
 // A fresh offline page whose clock is Playwright's, standing still at `at` until a test moves it.
 async function withClock(at, body, { query = '?lang=en', init } = {}) {
@@ -49,12 +53,12 @@ async function showReference(page) {
 const items = (page) => page.locator('#measurements li span').allTextContents();
 const zoneList = (page) => page.getByLabel('Time zone of the written time');
 
-test('the reference clock runs in tenths of the chosen zone\'s time', async () => {
+test("the reference clock runs in tenths of the chosen zone's time", async () => {
   await withClock('2024-03-05T07:08:09.400+01:00', async (page, pageClock) => {
     const reference = page.locator('#referenceClock');
     assert.equal(await reference.textContent(), '07:08:09.4');
     await showReference(page);
-    await pageClock.runFor(120);  // a frame's time beyond the tenth
+    await pageClock.runFor(120); // a frame's time beyond the tenth
     assert.equal(await reference.textContent(), '07:08:09.5');
     await pageClock.runFor(1000);
     assert.equal(await reference.textContent(), '07:08:10.5');
@@ -72,31 +76,65 @@ test('a stamp and a reference give the offset, kept with its date until deleted;
       ['07:08:05', '07:08:07.3', 'The camera is 2.3 s behind.'],
       ['07:08:08', '07:08:07.0', 'The camera is 1.0 s ahead.'],
       ['00:00:01', '23:59:59.5', 'The camera is 1.5 s ahead.'],
-      ['23:30:00', '00:30:00.0', 'The camera is 1 h behind \u2014 most likely summer time or another time zone: see \u201cTime zone of the written time\u201d. Apart from the hour, it is right to the tenth of a second.'],
+      [
+        '23:30:00',
+        '00:30:00.0',
+        'The camera is 1 h behind \u2014 most likely summer time or another time zone: see \u201cTime zone of the written time\u201d. Apart from the hour, it is right to the tenth of a second.',
+      ],
       ['07:00:00', '07:00:00', 'The camera\u2019s clock is right to the tenth of a second.'],
-      ['7:0', '07:00:00.0', 'Type the camera\u2019s time stamp as hours, minutes and seconds, such as 14:03:07 (or 14.03.07).'],
-      ['07:00:00', '24:00:00.0', 'Type this clock\u2019s time as hours, minutes, seconds and tenths, such as 14:03:09.3 (or 14.03.09.3).'],
-      ['07:00:00', '07:00:00.25', 'Type this clock\u2019s time as hours, minutes, seconds and tenths, such as 14:03:09.3 (or 14.03.09.3).'],
+      [
+        '7:0',
+        '07:00:00.0',
+        'Type the camera\u2019s time stamp as hours, minutes and seconds, such as 14:03:07 (or 14.03.07).',
+      ],
+      [
+        '07:00:00',
+        '24:00:00.0',
+        'Type this clock\u2019s time as hours, minutes, seconds and tenths, such as 14:03:09.3 (or 14.03.09.3).',
+      ],
+      [
+        '07:00:00',
+        '07:00:00.25',
+        'Type this clock\u2019s time as hours, minutes, seconds and tenths, such as 14:03:09.3 (or 14.03.09.3).',
+      ],
     ];
-    for (const [stamp, reference, said] of cases) assert.equal(await measure(page, stamp, reference), said, `${stamp} ${reference}`);
+    for (const [stamp, reference, said] of cases)
+      assert.equal(await measure(page, stamp, reference), said, `${stamp} ${reference}`);
     // A reference later in the day than now was filmed yesterday.
-    assert.deepEqual(await items(page), ['4 Mar 2024, 23:59: 1.5 s ahead', '5 Mar 2024, 00:30: 1 h behind (time zone or summer time), apart from that right', '5 Mar 2024, 07:00: right',
-      '5 Mar 2024, 07:08: 1.0 s ahead', '5 Mar 2024, 07:08: 2.3 s behind']);
-    const stored = await page.evaluate(() => JSON.parse(localStorage.getItem('halvo.cameraClock')).cameras[''].measurements);
-    assert.deepEqual(stored.map((m) => [new Date(m.at).toISOString(), m.offset]), [
-      ['2024-03-04T22:59:59.500Z', 15],
-      ['2024-03-04T23:30:00.000Z', -36000],
-      ['2024-03-05T06:00:00.000Z', 0],
-      ['2024-03-05T06:08:07.000Z', 10],
-      ['2024-03-05T06:08:07.300Z', -23],
+    assert.deepEqual(await items(page), [
+      '4 Mar 2024, 23:59: 1.5 s ahead',
+      '5 Mar 2024, 00:30: 1 h behind (time zone or summer time), apart from that right',
+      '5 Mar 2024, 07:00: right',
+      '5 Mar 2024, 07:08: 1.0 s ahead',
+      '5 Mar 2024, 07:08: 2.3 s behind',
     ]);
+    const stored = await page.evaluate(
+      () => JSON.parse(localStorage.getItem('halvo.cameraClock')).cameras[''].measurements,
+    );
+    assert.deepEqual(
+      stored.map((m) => [new Date(m.at).toISOString(), m.offset]),
+      [
+        ['2024-03-04T22:59:59.500Z', 15],
+        ['2024-03-04T23:30:00.000Z', -36000],
+        ['2024-03-05T06:00:00.000Z', 0],
+        ['2024-03-05T06:08:07.000Z', 10],
+        ['2024-03-05T06:08:07.300Z', -23],
+      ],
+    );
     await page.reload();
     await page.waitForSelector('body[data-ready="true"]');
     assert.equal((await items(page)).length, 5, 'kept over a reload');
     await page.getByRole('button', { name: 'Delete the measurement of 4 Mar 2024, 23:59' }).click();
-    assert.deepEqual(await items(page), ['5 Mar 2024, 00:30: 1 h behind (time zone or summer time), apart from that right', '5 Mar 2024, 07:00: right',
-      '5 Mar 2024, 07:08: 1.0 s ahead', '5 Mar 2024, 07:08: 2.3 s behind']);
-    assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Delete the measurement of 5 Mar 2024, 00:30');
+    assert.deepEqual(await items(page), [
+      '5 Mar 2024, 00:30: 1 h behind (time zone or summer time), apart from that right',
+      '5 Mar 2024, 07:00: right',
+      '5 Mar 2024, 07:08: 1.0 s ahead',
+      '5 Mar 2024, 07:08: 2.3 s behind',
+    ]);
+    assert.equal(
+      await page.evaluate(() => document.activeElement.getAttribute('aria-label')),
+      'Delete the measurement of 5 Mar 2024, 00:30',
+    );
 
     // Another camera keeps its own.
     await page.getByLabel('Camera name').fill('dash');
@@ -114,23 +152,34 @@ test('after a countdown save a measurement offers the start-up correction, which
     const timer = page.getByRole('timer');
     await page.getByLabel('Seconds until the camera is switched on').fill('30');
     assert.equal(await save(page), '2024-03-05 07:08:39');
-    assert.equal(await page.locator('#status p').nth(1).textContent(),
-      'On 31 March 2024 at 02:00 the clocks go forward 1 h; the camera will not: set it again then.');
+    assert.equal(
+      await page.locator('#status p').nth(1).textContent(),
+      'On 31 March 2024 at 02:00 the clocks go forward 1 h; the camera will not: set it again then.',
+    );
     await pageClock.runFor(60000);
     assert.equal(await measure(page, '07:09:05', '07:09:06.3'), 'The camera is 1.3 s behind.');
-    assert.match(await page.locator('#clockOffer p').textContent(), /^The camera takes 1\.3 s to start\. Take this as its correction, and saves with this device\u2019s clock will write the time 1\.3 s later and end the countdown 1\.3 s sooner/);
+    assert.match(
+      await page.locator('#clockOffer p').textContent(),
+      /^The camera takes 1\.3 s to start\. Take this as its correction, and saves with this device\u2019s clock will write the time 1\.3 s later and end the countdown 1\.3 s sooner/,
+    );
     await page.getByRole('button', { name: 'Use 1.3 s as the correction' }).click();
     assert.equal(await page.getByLabel('Correct for the start-up delay of my camera').isChecked(), true);
     assert.equal(await page.getByLabel('Start-up correction in seconds').inputValue(), '1.3');
     assert.equal(await page.locator('#clockOffer').textContent(), '');
     // Taken, it says what it does and what comes next, beside the correction, until a save uses it.
     const next = page.locator('#correctionNext');
-    assert.equal(await next.textContent(), 'The next save with this device\u2019s clock uses the correction of 1.3 s for my camera. '
-      + 'Until then the camera keeps its offset: save again, put the new set.txt on the card and switch the camera on when the countdown ends.');
+    assert.equal(
+      await next.textContent(),
+      'The next save with this device\u2019s clock uses the correction of 1.3 s for my camera. ' +
+        'Until then the camera keeps its offset: save again, put the new set.txt on the card and switch the camera on when the countdown ends.',
+    );
     assert.equal(await next.isVisible(), true);
     await page.getByRole('button', { name: '日本語' }).click();
-    assert.equal(await next.textContent(), '次にこの端末の時計で保存するとき、「マイカメラ」の補正（1.3秒）を使います。それまでカメラの時計のずれは変わりません。'
-      + 'もう一度保存して新しい set.txt をカードに入れ、カウントダウンが終わったときにカメラの電源を入れてください。');
+    assert.equal(
+      await next.textContent(),
+      '次にこの端末の時計で保存するとき、「マイカメラ」の補正（1.3秒）を使います。それまでカメラの時計のずれは変わりません。' +
+        'もう一度保存して新しい set.txt をカードに入れ、カウントダウンが終わったときにカメラの電源を入れてください。',
+    );
     await page.getByRole('button', { name: 'English' }).click();
 
     // 07:10:00.0 + 30 s + 1.3 s: the file says 07:10:31, and the countdown ends 1.3 s before it.
@@ -140,10 +189,14 @@ test('after a countdown save a measurement offers the start-up correction, which
     // The save names the correction that moved the written second; the camera now has it.
     assert.deepEqual((await page.locator('#status p:not(#switchOnNow)').allTextContents()).slice(1), [
       'The time written includes the start-up correction of 1.3 s for my camera.',
-      'On 31 March 2024 at 02:00 the clocks go forward 1 h; the camera will not: set it again then.']);
+      'On 31 March 2024 at 02:00 the clocks go forward 1 h; the camera will not: set it again then.',
+    ]);
     assert.equal(await next.textContent(), '');
     await page.getByRole('button', { name: '日本語' }).click();
-    assert.equal(await page.locator('#status p').nth(1).textContent(), '書き込んだ時刻には「マイカメラ」の起動時間の補正（1.3秒）が入っています。');
+    assert.equal(
+      await page.locator('#status p').nth(1).textContent(),
+      '書き込んだ時刻には「マイカメラ」の起動時間の補正（1.3秒）が入っています。',
+    );
     await page.getByRole('button', { name: 'English' }).click();
     await pageClock.runFor(29699);
     assert.equal(await timer.textContent(), 'Switch the camera on in 1 s');
@@ -157,7 +210,11 @@ test('after a countdown save a measurement offers the start-up correction, which
     for (const typed of ['61', '1.25', 'soon']) {
       await field.fill(typed);
       await field.press('Tab');
-      assert.equal(await page.locator('#correctionNote').textContent(), 'Type a number of seconds from \u221260 to 60, such as 1.3 or \u22120.5. The correction stays at 1.3 s.', typed);
+      assert.equal(
+        await page.locator('#correctionNote').textContent(),
+        'Type a number of seconds from \u221260 to 60, such as 1.3 or \u22120.5. The correction stays at 1.3 s.',
+        typed,
+      );
       assert.equal(await field.inputValue(), '1.3');
     }
     // Full-width, as a Japanese keyboard types it, is taken like plain digits.
@@ -168,13 +225,16 @@ test('after a countdown save a measurement offers the start-up correction, which
     await field.fill('-0.5');
     await field.press('Tab');
     assert.equal(await page.locator('#correctionNote').textContent(), '');
-    await pageClock.runFor(300);  // 07:10:30.0 + 30 s - 0.5 s
+    await pageClock.runFor(300); // 07:10:30.0 + 30 s - 0.5 s
     assert.equal(await save(page), '2024-03-05 07:10:59');
     assert.equal(await timer.textContent(), 'Switch the camera on in 30 s');
     await page.getByLabel('Correct for the start-up delay of my camera').uncheck();
     assert.equal(await save(page), '2024-03-05 07:11:00');
     const kept = await page.evaluate(() => JSON.parse(localStorage.getItem('halvo.cameraClock')).cameras['']);
-    assert.deepEqual([kept.correction, kept.apply, kept.set], [-5, false, { at: ms('2024-03-05T07:11:00+01:00'), correction: 0 }]);
+    assert.deepEqual(
+      [kept.correction, kept.apply, kept.set],
+      [-5, false, { at: ms('2024-03-05T07:11:00+01:00'), correction: 0 }],
+    );
   });
 });
 
@@ -182,17 +242,46 @@ test('the chosen zone sets the written time and names its next change of offset'
   const cases = [
     { zone: 'UTC', written: '2024-03-05 06:08:39', note: [] },
     { zone: 'Asia/Tokyo', written: '2024-03-05 15:08:39', note: [] },
-    { zone: 'America/New_York', written: '2024-03-05 01:08:39', note: ['On 10 March 2024 at 02:00 the clocks go forward 1 h; the camera will not: set it again then.'] },
-    { zone: 'Australia/Sydney', written: '2024-03-05 17:08:39', note: ['On 7 April 2024 at 03:00 the clocks go back 1 h; the camera will not: set it again then.'] },
-    { zone: 'Australia/Lord_Howe', written: '2024-03-05 17:08:39', note: ['On 7 April 2024 at 02:00 the clocks go back 30 min; the camera will not: set it again then.'] },
-    { zone: 'Australia/Lord_Howe', query: '?lang=ja', save: '完了（set.txtを保存）', written: '2024-03-05 17:08:39', note: ['2024年4月7日2時00分に時計が30分戻りますが、カメラの時計は戻りません。そのときに設定し直してください。'] },
+    {
+      zone: 'America/New_York',
+      written: '2024-03-05 01:08:39',
+      note: ['On 10 March 2024 at 02:00 the clocks go forward 1 h; the camera will not: set it again then.'],
+    },
+    {
+      zone: 'Australia/Sydney',
+      written: '2024-03-05 17:08:39',
+      note: ['On 7 April 2024 at 03:00 the clocks go back 1 h; the camera will not: set it again then.'],
+    },
+    {
+      zone: 'Australia/Lord_Howe',
+      written: '2024-03-05 17:08:39',
+      note: ['On 7 April 2024 at 02:00 the clocks go back 30 min; the camera will not: set it again then.'],
+    },
+    {
+      zone: 'Australia/Lord_Howe',
+      query: '?lang=ja',
+      save: '完了（set.txtを保存）',
+      written: '2024-03-05 17:08:39',
+      note: ['2024年4月7日2時00分に時計が30分戻りますが、カメラの時計は戻りません。そのときに設定し直してください。'],
+    },
   ];
   for (const c of cases) {
-    await withClock('2024-03-05T07:08:09.000+01:00', async (page) => {
-      await page.locator('#zone').selectOption(c.zone);
-      assert.equal(await save(page, c.save), c.written, c.zone);
-      assert.deepEqual(await page.locator('#status p:not(#switchOnNow)').allTextContents().then((p) => p.slice(1)), c.note, c.zone);
-    }, { query: c.query });
+    await withClock(
+      '2024-03-05T07:08:09.000+01:00',
+      async (page) => {
+        await page.locator('#zone').selectOption(c.zone);
+        assert.equal(await save(page, c.save), c.written, c.zone);
+        assert.deepEqual(
+          await page
+            .locator('#status p:not(#switchOnNow)')
+            .allTextContents()
+            .then((p) => p.slice(1)),
+          c.note,
+          c.zone,
+        );
+      },
+      { query: c.query },
+    );
   }
 });
 
@@ -201,34 +290,54 @@ test('drift from a measurement at set-up and a later one, and when to set it aga
     assert.equal(await save(page), '2024-03-05 07:08:39');
     await pageClock.runFor(60000);
     await measure(page, '07:09:08', '07:09:08.0');
-    assert.equal(await page.locator('#drift').textContent(), 'Measure again a day or more later to see how fast the clock drifts.');
+    assert.equal(
+      await page.locator('#drift').textContent(),
+      'Measure again a day or more later to see how fast the clock drifts.',
+    );
     await pageClock.fastForward(10 * 86400000);
     await measure(page, '07:09:07', '07:09:08.0');
-    assert.equal(await page.locator('#drift').textContent(),
-      'The clock loses 0.10 s a day. It will be off by more than 2.0 s on 25 March 2024: set it again by then.');
+    assert.equal(
+      await page.locator('#drift').textContent(),
+      'The clock loses 0.10 s a day. It will be off by more than 2.0 s on 25 March 2024: set it again by then.',
+    );
     const bound = page.getByLabel('Set it again before it is off by more than (s)');
     await bound.fill('5');
     await bound.press('Tab');
     assert.match(await page.locator('#drift').textContent(), /more than 5\.0 s on 24 April 2024:/);
     await bound.fill('0');
     await bound.press('Tab');
-    assert.equal(await page.locator('#boundNote').textContent(), 'Type a number of seconds from 0.1 to 60, such as 2 or 2.5. The limit stays at 5.0 s.');
+    assert.equal(
+      await page.locator('#boundNote').textContent(),
+      'Type a number of seconds from 0.1 to 60, such as 2 or 2.5. The limit stays at 5.0 s.',
+    );
     await bound.fill('0.5');
     await bound.press('Tab');
     assert.match(await page.locator('#drift').textContent(), /It is off by more than 0\.5 s already: set it again\.$/);
     await page.getByRole('button', { name: '日本語' }).click();
-    assert.equal(await page.locator('#drift').textContent(), '時計は1日に0.10秒遅れます。すでに0.5秒を超えてずれています。設定し直してください。');
+    assert.equal(
+      await page.locator('#drift').textContent(),
+      '時計は1日に0.10秒遅れます。すでに0.5秒を超えてずれています。設定し直してください。',
+    );
   });
 });
 
-test('without the browser\'s storage the page still measures, and says it cannot keep them', async () => {
-  const init = () => Object.defineProperty(window, 'localStorage', { get() { throw new DOMException('denied', 'SecurityError'); } });
-  await withClock('2024-03-05T07:08:09.400+01:00', async (page) => {
-    assert.equal(await measure(page, '07:08:05', '07:08:07.3'), 'The camera is 2.3 s behind.');
-    assert.deepEqual(await items(page), ['5 Mar 2024, 07:08: 2.3 s behind']);
-    assert.match(await page.locator('#storageOff').textContent(), /does not let the page keep measurements/);
-    assert.equal(await save(page), '2024-03-05 07:08:39');
-  }, { init });
+test("without the browser's storage the page still measures, and says it cannot keep them", async () => {
+  const init = () =>
+    Object.defineProperty(window, 'localStorage', {
+      get() {
+        throw new DOMException('denied', 'SecurityError');
+      },
+    });
+  await withClock(
+    '2024-03-05T07:08:09.400+01:00',
+    async (page) => {
+      assert.equal(await measure(page, '07:08:05', '07:08:07.3'), 'The camera is 2.3 s behind.');
+      assert.deepEqual(await items(page), ['5 Mar 2024, 07:08: 2.3 s behind']);
+      assert.match(await page.locator('#storageOff').textContent(), /does not let the page keep measurements/);
+      assert.equal(await save(page), '2024-03-05 07:08:39');
+    },
+    { init },
+  );
 });
 
 test("an offset of about an hour is named as a zone or summer time, apart from the camera's own seconds, which alone drift", async () => {

@@ -26,7 +26,8 @@ test('C interface: the offset from a stamp and a reference, within and across mi
     [0, 864000, null],
     [-1, 0, null],
   ];
-  for (const [stamp, reference, offset] of cases) assert.equal(clock.offset(stamp, reference), offset, `${stamp} ${reference}`);
+  for (const [stamp, reference, offset] of cases)
+    assert.equal(clock.offset(stamp, reference), offset, `${stamp} ${reference}`);
 });
 
 test('C interface: the written second and the switch-on with a correction', () => {
@@ -41,7 +42,13 @@ test('C interface: the written second and the switch-on with a correction', () =
   for (const [correction, fileSecond, switchOn] of cases) {
     assert.deepEqual(clock.timeToWrite(reading, 30, correction), { fileSecond, switchOn }, `correction ${correction}`);
   }
-  for (const [lead, correction, at] of [[30, 601, reading], [3601, 0, reading], [-1, 0, reading], [0, 0, 0.5], [0, 0, NaN]]) {
+  for (const [lead, correction, at] of [
+    [30, 601, reading],
+    [3601, 0, reading],
+    [-1, 0, reading],
+    [0, 0, 0.5],
+    [0, 0, NaN],
+  ]) {
     assert.throws(() => clock.timeToWrite(at, lead, correction), RangeError);
   }
 });
@@ -52,17 +59,56 @@ test('C interface: start-up correction and drift', () => {
   assert.equal(clock.startUpCorrection(on, 13, on + 60000, -4), 17);
   assert.equal(clock.startUpCorrection(on, 0, on + 86400001, -13), null);
   const day = 86400000;
-  assert.deepEqual(clock.drift({ at: on, offset: 0 }, { at: on + 10 * day, offset: -10 }, 20), { msPerDay: -100, boundReached: on + 20 * day });
-  assert.deepEqual(clock.drift({ at: on, offset: -4 }, { at: on + 3 * day, offset: -4 }, 20), { msPerDay: 0, boundReached: null });
+  assert.deepEqual(clock.drift({ at: on, offset: 0 }, { at: on + 10 * day, offset: -10 }, 20), {
+    msPerDay: -100,
+    boundReached: on + 20 * day,
+  });
+  assert.deepEqual(clock.drift({ at: on, offset: -4 }, { at: on + 3 * day, offset: -4 }, 20), {
+    msPerDay: 0,
+    boundReached: null,
+  });
   assert.equal(clock.drift({ at: on, offset: 0 }, { at: on + day - 1, offset: -10 }, 20), null);
 });
 
-test('C interface: zones by the browser\'s rules, north and south, half an hour, none, unknown', () => {
+test("C interface: zones by the browser's rules, north and south, half an hour, none, unknown", () => {
   const from = ms('2024-03-05T07:08:09+01:00') / 1000;
   const cases = [
-    ['Europe/Berlin', { at: ms('2024-03-31T01:00Z') / 1000, before: 3600, after: 7200, wallClock: [2024, 3, 31, 2, 0], forward: true, hours: 1, minutes: 0 }],
-    ['Australia/Sydney', { at: ms('2024-04-06T16:00Z') / 1000, before: 39600, after: 36000, wallClock: [2024, 4, 7, 3, 0], forward: false, hours: 1, minutes: 0 }],
-    ['Australia/Lord_Howe', { at: ms('2024-04-06T15:00Z') / 1000, before: 39600, after: 37800, wallClock: [2024, 4, 7, 2, 0], forward: false, hours: 0, minutes: 30 }],
+    [
+      'Europe/Berlin',
+      {
+        at: ms('2024-03-31T01:00Z') / 1000,
+        before: 3600,
+        after: 7200,
+        wallClock: [2024, 3, 31, 2, 0],
+        forward: true,
+        hours: 1,
+        minutes: 0,
+      },
+    ],
+    [
+      'Australia/Sydney',
+      {
+        at: ms('2024-04-06T16:00Z') / 1000,
+        before: 39600,
+        after: 36000,
+        wallClock: [2024, 4, 7, 3, 0],
+        forward: false,
+        hours: 1,
+        minutes: 0,
+      },
+    ],
+    [
+      'Australia/Lord_Howe',
+      {
+        at: ms('2024-04-06T15:00Z') / 1000,
+        before: 39600,
+        after: 37800,
+        wallClock: [2024, 4, 7, 2, 0],
+        forward: false,
+        hours: 0,
+        minutes: 30,
+      },
+    ],
     ['Asia/Tokyo', null],
     ['UTC', null],
   ];
@@ -73,7 +119,7 @@ test('C interface: zones by the browser\'s rules, north and south, half an hour,
   assert.ok(clock.zones().includes('UTC') && clock.zones().includes('Australia/Lord_Howe'));
 });
 
-test('C interface: a zone\'s part of an offset, the frame\'s instant, a measurement against the switch-on, the limits', () => {
+test("C interface: a zone's part of an offset, the frame's instant, a measurement against the switch-on, the limits", () => {
   assert.deepEqual(clock.splitOffset(-35994), { zone: -36000, own: 6 });
   assert.deepEqual(clock.splitOffset(-23), { zone: 0, own: -23 });
   // 07:08:09.45 in Berlin (UTC+1): a reference of 07:08:07.3 was two seconds ago, one of 23:59:59.5 yesterday.
@@ -83,8 +129,14 @@ test('C interface: a zone\'s part of an offset, the frame\'s instant, a measurem
   assert.equal(clock.measuredAt('Europe/Berlin', now, tenths(23, 59, 59, 5)), ms('2024-03-04T23:59:59.500+01:00'));
   assert.throws(() => clock.measuredAt('UTC', now, 864000), RangeError);
   const on = ms('2026-06-15T07:41:36.700Z');
-  assert.deepEqual([on - 1, on, on + 86400000, on + 86400001].map((at) => clock.sinceSwitchOn(on, at)), ['before', 'startUp', 'startUp', 'later']);
-  assert.deepEqual([clock.maxCorrection, clock.minBound, clock.maxBound, clock.defaultBound, clock.maxOffset], [600, 1, 600, 20, 432000]);
+  assert.deepEqual(
+    [on - 1, on, on + 86400000, on + 86400001].map((at) => clock.sinceSwitchOn(on, at)),
+    ['before', 'startUp', 'startUp', 'later'],
+  );
+  assert.deepEqual(
+    [clock.maxCorrection, clock.minBound, clock.maxBound, clock.defaultBound, clock.maxOffset],
+    [600, 1, 600, 20, 432000],
+  );
   assert.deepEqual([-601, -600, 600, 601, 1.5].map(clock.isCorrection), [false, true, true, false, false]);
   assert.deepEqual([0, 1, 600, 601].map(clock.isBound), [false, true, true, false]);
 });

@@ -19,14 +19,37 @@ const withPositions = (changes) => {
   for (const [index, position] of Object.entries(changes)) positions[index] = position;
   return positions;
 };
-const YEAR = 0, MONTH = 1, DAY = 2, HOUR = 3, FLIP = 6, LENGTH = 7, TIMELAPSE = 8, AUDIO = 9;
+const YEAR = 0,
+  MONTH = 1,
+  DAY = 2,
+  HOUR = 3,
+  FLIP = 6,
+  LENGTH = 7,
+  TIMELAPSE = 8,
+  AUDIO = 9;
 
-test('the lists are the dialog\'s, with its initial selections', () => {
-  assert.deepEqual(core.lists.map((list) => list.values), [
-    range(2021, 2050), range(1, 12), range(1, 31), range(0, 23), range(0, 59), range(0, 59),
-    [0, 1], [1, 2, 3, 5], [1, 1, 1, 0], [0, 1], [0, 1], [0, 1],
-  ]);
-  assert.deepEqual(core.lists.map((list) => list.initial), INITIAL_POSITIONS);
+test("the lists are the dialog's, with its initial selections", () => {
+  assert.deepEqual(
+    core.lists.map((list) => list.values),
+    [
+      range(2021, 2050),
+      range(1, 12),
+      range(1, 31),
+      range(0, 23),
+      range(0, 59),
+      range(0, 59),
+      [0, 1],
+      [1, 2, 3, 5],
+      [1, 1, 1, 0],
+      [0, 1],
+      [0, 1],
+      [0, 1],
+    ],
+  );
+  assert.deepEqual(
+    core.lists.map((list) => list.initial),
+    INITIAL_POSITIONS,
+  );
 });
 
 test('selections → the bytes of set.txt or the faults in order', async (t) => {
@@ -40,9 +63,21 @@ test('selections → the bytes of set.txt or the faults in order', async (t) => 
     { name: '31 November', positions: withPositions({ [MONTH]: 10, [DAY]: 30 }), faults: ['DateTime'] },
     { name: 'one past the last year', positions: withPositions({ [YEAR]: 30 }), faults: ['DateTime'] },
     { name: 'hour 24', positions: withPositions({ [HOUR]: 24 }), faults: ['DateTime'] },
-    { name: 'no year and no flip, in check order', positions: withPositions({ [YEAR]: -1, [FLIP]: -1 }), faults: ['DateTime', 'Option'] },
-    { name: 'no sound and 31 June: the day check comes last', positions: withPositions({ [AUDIO]: -1, [MONTH]: 5, [DAY]: 30 }), faults: ['Option', 'DateTime'] },
-    { name: 'unknown length and time-lapse fall back without a fault', positions: withPositions({ [LENGTH]: -1, [TIMELAPSE]: 7 }), faults: [] },
+    {
+      name: 'no year and no flip, in check order',
+      positions: withPositions({ [YEAR]: -1, [FLIP]: -1 }),
+      faults: ['DateTime', 'Option'],
+    },
+    {
+      name: 'no sound and 31 June: the day check comes last',
+      positions: withPositions({ [AUDIO]: -1, [MONTH]: 5, [DAY]: 30 }),
+      faults: ['Option', 'DateTime'],
+    },
+    {
+      name: 'unknown length and time-lapse fall back without a fault',
+      positions: withPositions({ [LENGTH]: -1, [TIMELAPSE]: 7 }),
+      faults: [],
+    },
     { name: 'a wild position', positions: withPositions({ [YEAR]: 2 ** 31 - 1 }), faults: ['DateTime'] },
   ];
   for (const c of cases) {
@@ -52,7 +87,10 @@ test('selections → the bytes of set.txt or the faults in order', async (t) => 
         assert.deepEqual(result, { failed: [], bytes: c.bytes });
         return;
       }
-      assert.deepEqual(result.failed.map((check) => check.kind), c.faults);
+      assert.deepEqual(
+        result.failed.map((check) => check.kind),
+        c.faults,
+      );
       if (c.faults.length > 0) assert.equal(result.bytes, null);
       else assert.equal(result.bytes.length, LAST_FILE.length);
     });
@@ -64,16 +102,29 @@ test('each failed check names its list and why', () => {
   const cases = [
     [INITIAL_POSITIONS, []],
     [withPositions({ [MONTH]: 1, [DAY]: 29 }), [{ kind: 'DateTime', list: 'day', reason: 'NoSuchDay' }]],
-    [withPositions({ [YEAR]: -1, [FLIP]: 2 }),
-      [{ kind: 'DateTime', list: 'year', reason: 'NoEntry' }, { kind: 'Option', list: 'imageFlip', reason: 'OutsideList' }]],
-    [withPositions({ [HOUR]: 24, [AUDIO]: -1 }),
-      [{ kind: 'DateTime', list: 'hour', reason: 'OutsideList' }, { kind: 'Option', list: 'recordAudio', reason: 'NoEntry' }]],
+    [
+      withPositions({ [YEAR]: -1, [FLIP]: 2 }),
+      [
+        { kind: 'DateTime', list: 'year', reason: 'NoEntry' },
+        { kind: 'Option', list: 'imageFlip', reason: 'OutsideList' },
+      ],
+    ],
+    [
+      withPositions({ [HOUR]: 24, [AUDIO]: -1 }),
+      [
+        { kind: 'DateTime', list: 'hour', reason: 'OutsideList' },
+        { kind: 'Option', list: 'recordAudio', reason: 'NoEntry' },
+      ],
+    ],
   ];
-  for (const [positions, failed] of cases) assert.deepEqual(core.convert(positions).failed, failed, `positions ${positions}`);
+  for (const [positions, failed] of cases)
+    assert.deepEqual(core.convert(positions).failed, failed, `positions ${positions}`);
   // Nothing chosen anywhere fails every checked list, and every one of those comes back.
   const nothing = core.convert(INITIAL_POSITIONS.map(() => -1)).failed;
-  assert.deepEqual(nothing.map((check) => check.list),
-    ['year', 'month', 'day', 'hour', 'minute', 'second', 'imageFlip', 'recordAudio', 'usbMode', 'timestamp']);
+  assert.deepEqual(
+    nothing.map((check) => check.list),
+    ['year', 'month', 'day', 'hour', 'minute', 'second', 'imageFlip', 'recordAudio', 'usbMode', 'timestamp'],
+  );
   assert.ok(nothing.every((check) => check.reason === 'NoEntry'));
   assert.equal(core.fileName, 'set.txt');
 });
@@ -82,7 +133,10 @@ test('the words come through in both languages', () => {
   const timelapse = core.lists[TIMELAPSE];
   assert.equal(timelapse.key, 'timelapse');
   assert.deepEqual(timelapse.label, { ja: 'タイムラプス', en: 'Time-lapse' });
-  assert.deepEqual(timelapse.words.map((word) => word.ja), ['2秒', '5秒', '10秒', 'オフ']);
+  assert.deepEqual(
+    timelapse.words.map((word) => word.ja),
+    ['2秒', '5秒', '10秒', 'オフ'],
+  );
   assert.equal(core.lists[YEAR].words, null);
   assert.deepEqual(core.lists[LENGTH].unit, { ja: '分', en: 'min' });
   assert.equal(core.texts.error, 'ERROR!');
@@ -93,12 +147,30 @@ test('the words come through in both languages', () => {
 
 test('a clock reading → date and time positions, -1 outside a list', () => {
   const cases = [
-    [[2024, 3, 5, 7, 8, 9], [3, 2, 4, 7, 8, 9]],
-    [[2021, 1, 1, 0, 0, 0], [0, 0, 0, 0, 0, 0]],
-    [[2050, 12, 31, 23, 59, 59], [29, 11, 30, 23, 59, 59]],
-    [[2020, 6, 15, 12, 30, 45], [-1, 5, 14, 12, 30, 45]],
-    [[2051, 1, 1, 0, 0, 0], [-1, 0, 0, 0, 0, 0]],
-    [[2024, 2, 29, 0, 0, 60], [3, 1, 28, 0, 0, -1]],
+    [
+      [2024, 3, 5, 7, 8, 9],
+      [3, 2, 4, 7, 8, 9],
+    ],
+    [
+      [2021, 1, 1, 0, 0, 0],
+      [0, 0, 0, 0, 0, 0],
+    ],
+    [
+      [2050, 12, 31, 23, 59, 59],
+      [29, 11, 30, 23, 59, 59],
+    ],
+    [
+      [2020, 6, 15, 12, 30, 45],
+      [-1, 5, 14, 12, 30, 45],
+    ],
+    [
+      [2051, 1, 1, 0, 0, 0],
+      [-1, 0, 0, 0, 0, 0],
+    ],
+    [
+      [2024, 2, 29, 0, 0, 60],
+      [3, 1, 28, 0, 0, -1],
+    ],
   ];
   for (const [clock, positions] of cases) assert.deepEqual(core.clockPositions(clock), positions, `clock ${clock}`);
 });
@@ -115,13 +187,41 @@ test('file bytes → list positions, or the first problem with offset and line',
   const cases = [
     { name: 'the last entries', bytes: LAST_FILE, positions: LAST_POSITIONS },
     { name: 'empty', bytes: new Uint8Array(0), problem: { kind: 'Length', offset: 0, line: 1, setting: null } },
-    { name: 'LF line ends', bytes: withoutCR(LAST_FILE), problem: { kind: 'LineEnd', offset: 9, line: 1, setting: null } },
-    { name: 'UTF-8 byte-order mark', bytes: joined([0xef, 0xbb, 0xbf], LAST_FILE), problem: { kind: 'ByteOrderMark', offset: 0, line: 1, setting: null } },
-    { name: 'cut short', bytes: LAST_FILE.slice(0, 100), problem: { kind: 'Length', offset: 100, line: 8, setting: null } },
-    { name: 'a line end after the last line', bytes: joined(LAST_FILE, [0x0d, 0x0a]), problem: { kind: 'Length', offset: 282, line: 13, setting: null } },
-    { name: '31 April', bytes: edited(LAST_FILE, 16, '04'), problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' } },
-    { name: 'a letter in the hour', bytes: edited(LAST_FILE, 35, 'x'), problem: { kind: 'Digit', offset: 35, line: 4, setting: 'hour' } },
-    { name: 'a large file that is not set.txt', bytes: new Uint8Array(4 << 20), problem: { kind: 'Label', offset: 0, line: 1, setting: 'year' } },
+    {
+      name: 'LF line ends',
+      bytes: withoutCR(LAST_FILE),
+      problem: { kind: 'LineEnd', offset: 9, line: 1, setting: null },
+    },
+    {
+      name: 'UTF-8 byte-order mark',
+      bytes: joined([0xef, 0xbb, 0xbf], LAST_FILE),
+      problem: { kind: 'ByteOrderMark', offset: 0, line: 1, setting: null },
+    },
+    {
+      name: 'cut short',
+      bytes: LAST_FILE.slice(0, 100),
+      problem: { kind: 'Length', offset: 100, line: 8, setting: null },
+    },
+    {
+      name: 'a line end after the last line',
+      bytes: joined(LAST_FILE, [0x0d, 0x0a]),
+      problem: { kind: 'Length', offset: 282, line: 13, setting: null },
+    },
+    {
+      name: '31 April',
+      bytes: edited(LAST_FILE, 16, '04'),
+      problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' },
+    },
+    {
+      name: 'a letter in the hour',
+      bytes: edited(LAST_FILE, 35, 'x'),
+      problem: { kind: 'Digit', offset: 35, line: 4, setting: 'hour' },
+    },
+    {
+      name: 'a large file that is not set.txt',
+      bytes: new Uint8Array(4 << 20),
+      problem: { kind: 'Label', offset: 0, line: 1, setting: 'year' },
+    },
   ];
   for (const c of cases) {
     await t.test(c.name, () => {
@@ -138,7 +238,12 @@ test('file bytes → list positions, or the first problem with offset and line',
 });
 
 test('every valid file reads back as the selections that wrote it', () => {
-  for (const positions of [INITIAL_POSITIONS, LAST_POSITIONS, [3, 1, 28, 7, 8, 9, 0, 0, 0, 0, 0, 1], [9, 3, 29, 12, 0, 30, 1, 2, 1, 1, 0, 0]]) {
+  for (const positions of [
+    INITIAL_POSITIONS,
+    LAST_POSITIONS,
+    [3, 1, 28, 7, 8, 9, 0, 0, 0, 0, 0, 1],
+    [9, 3, 29, 12, 0, 30, 1, 2, 1, 1, 0, 0],
+  ]) {
     assert.deepEqual(core.read(core.convert(positions).bytes), { positions });
   }
 });

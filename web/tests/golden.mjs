@@ -18,6 +18,10 @@ export const INITIAL_POSITIONS = [0, 0, 0, 0, 0, 0, 0, 1, 3, 1, 0, 1];
 
 /// "2024-03-05 07:08:26": the date and time a set.txt names (its first six lines end in them).
 export function writtenTime(bytes) {
-  const v = Buffer.from(bytes).toString('latin1').split('\r\n').slice(0, 6).map((line) => /= (\d+)$/.exec(line)[1]);
+  const v = Buffer.from(bytes)
+    .toString('latin1')
+    .split('\r\n')
+    .slice(0, 6)
+    .map((line) => /= (\d+)$/.exec(line)[1]);
   return `${v[0]}-${v[1]}-${v[2]} ${v[3]}:${v[4]}:${v[5]}`;
 }

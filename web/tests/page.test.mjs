@@ -7,13 +7,29 @@ import http from 'node:http';
 import { launch, offlineContext, openPage, pagePath, pageUrl } from './browser.mjs';
 import { LAST_FILE, writtenTime } from './golden.mjs';
 
-const LABELS = ['Year', 'Month', 'Day', 'Hour', 'Minute', 'Second',
-  'Image flip', 'Recording length (min)', 'Time-lapse', 'Sound', 'USB mode', 'Time stamp'];
+const LABELS = [
+  'Year',
+  'Month',
+  'Day',
+  'Hour',
+  'Minute',
+  'Second',
+  'Image flip',
+  'Recording length (min)',
+  'Time-lapse',
+  'Sound',
+  'USB mode',
+  'Time stamp',
+];
 const LAST_ENTRIES = ['2050', '12', '31', '23', '59', '59', 'Yes', '5', '10 s', 'Off', 'Video device', 'Off'];
 
 let browser;
-before(async () => { browser = await launch(); });
-after(async () => { await browser?.close(); });
+before(async () => {
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+});
 
 // Runs body(page, context) on a fresh offline page whose clock stands still at `now`.
 async function withPage({ now = '2024-03-05T07:08:09+01:00', query = '', locale } = {}, body) {
@@ -39,7 +55,8 @@ async function entries(page, labels = LABELS) {
 }
 
 async function choose(page, labels, values) {
-  for (let i = 0; i < labels.length; ++i) await page.getByLabel(labels[i], { exact: true }).selectOption({ label: values[i] });
+  for (let i = 0; i < labels.length; ++i)
+    await page.getByLabel(labels[i], { exact: true }).selectOption({ label: values[i] });
 }
 
 async function savedBytes(download) {
@@ -47,11 +64,26 @@ async function savedBytes(download) {
   return new Uint8Array(fs.readFileSync(await download.path()));
 }
 
-test('opens with the clock\'s date and time and the dialog\'s initial options', async () => {
+test("opens with the clock's date and time and the dialog's initial options", async () => {
   await withPage({}, async (page) => {
-    assert.deepEqual(await entries(page), ['2024', '3', '5', '7', '8', '9', 'No', '2', 'Off', 'On', 'Mass storage', 'On']);
+    assert.deepEqual(await entries(page), [
+      '2024',
+      '3',
+      '5',
+      '7',
+      '8',
+      '9',
+      'No',
+      '2',
+      'Off',
+      'On',
+      'Mass storage',
+      'On',
+    ]);
     assert.equal(await page.getByLabel('Seconds until the camera is switched on').inputValue(), '30');
-    const lists = await page.locator('select:not(#zone)').evaluateAll((selects) => selects.map((s) => s.options.length));
+    const lists = await page
+      .locator('select:not(#zone)')
+      .evaluateAll((selects) => selects.map((s) => s.options.length));
     assert.deepEqual(lists, [30, 12, 31, 24, 60, 60, 2, 4, 4, 2, 2, 2]);
   });
 });
@@ -61,14 +93,25 @@ test('keyboard alone: every control in order, choices, and Enter on "Save set.tx
     const reached = [];
     for (let i = 0; i < 20; ++i) {
       await page.keyboard.press('Tab');
-      reached.push(await page.evaluate(() => {
-        const element = document.activeElement;
-        return element.getAttribute('aria-label') ?? element.labels?.[0]?.textContent ?? element.textContent;
-      }));
+      reached.push(
+        await page.evaluate(() => {
+          const element = document.activeElement;
+          return element.getAttribute('aria-label') ?? element.labels?.[0]?.textContent ?? element.textContent;
+        }),
+      );
     }
-    assert.deepEqual(reached, ['日本語', 'English', ...LABELS.slice(0, 6), 'Seconds until the camera is switched on',
-      'Use this device\u2019s clock', 'Time zone of the written time', 'Correct for the start-up delay of my camera',
-      ...LABELS.slice(6), 'Save set.txt', 'Open set.txt']);
+    assert.deepEqual(reached, [
+      '日本語',
+      'English',
+      ...LABELS.slice(0, 6),
+      'Seconds until the camera is switched on',
+      'Use this device\u2019s clock',
+      'Time zone of the written time',
+      'Correct for the start-up delay of my camera',
+      ...LABELS.slice(6),
+      'Save set.txt',
+      'Open set.txt',
+    ]);
 
     // On a closed list, End picks the last entry, Home the first, the arrows the neighbours.
     const keys = { 'Time-lapse': ['End', 'ArrowUp'], Sound: ['Home'], 'Time stamp': ['Home'] };
@@ -86,14 +129,22 @@ test('keyboard alone: every control in order, choices, and Enter on "Save set.tx
 test('saves exactly the golden set.txt and says what it saved', async () => {
   await withPage({}, async (page) => {
     await choose(page, LABELS, LAST_ENTRIES);
-    const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Save set.txt' }).click()]);
+    const [download] = await Promise.all([
+      page.waitForEvent('download'),
+      page.getByRole('button', { name: 'Save set.txt' }).click(),
+    ]);
     assert.deepEqual(await savedBytes(download), LAST_FILE);
     const status = await page.getByRole('status').textContent();
-    assert.match(status, /^Saved set\.txt \(2050-12-31 23:59:59, Image flip Yes, Recording length 5 min, Time-lapse 10 s, Sound Off, USB mode Video device, Time stamp Off\)/);
+    assert.match(
+      status,
+      /^Saved set\.txt \(2050-12-31 23:59:59, Image flip Yes, Recording length 5 min, Time-lapse 10 s, Sound Off, USB mode Video device, Time stamp Off\)/,
+    );
     assert.equal(await page.getByRole('alert').textContent(), '');
     await page.getByRole('button', { name: '日本語' }).click();
-    assert.match(await page.getByRole('status').textContent(),
-      /^set\.txt を保存しました（2050-12-31 23:59:59、イメージフリップ：はい、録画時間：5分、タイムラプス：10秒、録画音声：オフ、USB装置：録画装置、タイムスタンプ：オフ）。カメラのカードの一番上のフォルダーに、set\.txt という名前でコピーしてください/);
+    assert.match(
+      await page.getByRole('status').textContent(),
+      /^set\.txt を保存しました（2050-12-31 23:59:59、イメージフリップ：はい、録画時間：5分、タイムラプス：10秒、録画音声：オフ、USB装置：録画装置、タイムスタンプ：オフ）。カメラのカードの一番上のフォルダーに、set\.txt という名前でコピーしてください/,
+    );
   });
 });
 
@@ -118,15 +169,27 @@ test('a day the month lacks is named in the alert and nothing is downloaded', as
 
 test('lists left without a choice are each named in the alert, in check order', async () => {
   const cases = [
-    { query: '', save: 'Save set.txt', alert: ['Year has no valid choice. Nothing was saved.', 'Sound has no valid choice. Nothing was saved.'] },
-    { query: '?lang=ja', save: '完了（set.txtを保存）', alert: ['「年」が選ばれていません。保存していません。', '「録画音声」が選ばれていません。保存していません。'] },
+    {
+      query: '',
+      save: 'Save set.txt',
+      alert: ['Year has no valid choice. Nothing was saved.', 'Sound has no valid choice. Nothing was saved.'],
+    },
+    {
+      query: '?lang=ja',
+      save: '完了（set.txtを保存）',
+      alert: ['「年」が選ばれていません。保存していません。', '「録画音声」が選ばれていません。保存していません。'],
+    },
   ];
   for (const c of cases) {
     await withPage({ query: c.query }, async (page) => {
       let downloads = 0;
       page.on('download', () => ++downloads);
-      await page.locator('#recordAudio').evaluate((select) => { select.selectedIndex = -1; });
-      await page.locator('#year').evaluate((select) => { select.selectedIndex = -1; });
+      await page.locator('#recordAudio').evaluate((select) => {
+        select.selectedIndex = -1;
+      });
+      await page.locator('#year').evaluate((select) => {
+        select.selectedIndex = -1;
+      });
       await page.getByRole('button', { name: c.save }).click();
       assert.deepEqual(await page.getByRole('alert').locator('p').allTextContents(), c.alert);
       await page.waitForTimeout(300);
@@ -140,7 +203,20 @@ test('the clock button takes the local clock plus the lead', async () => {
     await choose(page, ['Image flip', 'Day'], ['Yes', '17']);
     await page.getByLabel('Seconds until the camera is switched on').fill('3600');
     await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
-    assert.deepEqual(await entries(page), ['2050', '1', '1', '0', '30', '0', 'Yes', '2', 'Off', 'On', 'Mass storage', 'On']);
+    assert.deepEqual(await entries(page), [
+      '2050',
+      '1',
+      '1',
+      '0',
+      '30',
+      '0',
+      'Yes',
+      '2',
+      'Off',
+      'On',
+      'Mass storage',
+      'On',
+    ]);
     assert.match(await page.getByRole('status').textContent(), /plus 3600 s: 2050-01-01 00:30:00/);
   });
 });
@@ -160,7 +236,10 @@ test('a lead outside 0 to 3600 is refused and changes nothing', async () => {
 test('a clock year outside the list leaves the year as it was and says so', async () => {
   await withPage({ now: '2051-02-03T04:05:06+01:00' }, async (page) => {
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2021', '2', '3', '4', '5', '6']);
-    assert.match(await page.getByRole('status').textContent(), /says 2051, outside 2021 to 2050: the year was left as it was/);
+    assert.match(
+      await page.getByRole('status').textContent(),
+      /says 2051, outside 2021 to 2050: the year was left as it was/,
+    );
     await choose(page, ['Year', 'Hour'], ['2035', '20']);
     await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
     // The clock's reading moved on by the 30 s the lead starts at.
@@ -199,7 +278,7 @@ async function withClock(at, body, init) {
   }
 }
 
-test('after a save with the clock\'s time the page counts down to the second the file names', async () => {
+test("after a save with the clock's time the page counts down to the second the file names", async () => {
   await withClock('2024-03-05T07:08:09.400+01:00', async (page, clock) => {
     const timer = page.getByRole('timer');
     const status = page.getByRole('status');
@@ -227,23 +306,37 @@ test('after a save with the clock\'s time the page counts down to the second the
     assert.equal(await timer.textContent(), '今カメラの電源を入れてください');
 
     await clock.runFor(1);
-    assert.equal(await timer.textContent(), '今電源を入れると、カメラの時計は1秒遅れます。正しい時刻にするには、もう一度保存し、カードの古い set.txt を削除してから、'
-      + '新しいファイルを set.txt という名前でコピーしてください（2回目のダウンロードは「set\u00a0(1).txt」などの名前になることがあります）。');
+    assert.equal(
+      await timer.textContent(),
+      '今電源を入れると、カメラの時計は1秒遅れます。正しい時刻にするには、もう一度保存し、カードの古い set.txt を削除してから、' +
+        '新しいファイルを set.txt という名前でコピーしてください（2回目のダウンロードは「set\u00a0(1).txt」などの名前になることがあります）。',
+    );
     // Only the first sentence stands out; the rest is plain type.
-    assert.deepEqual(await timer.evaluate((element) => [element.querySelector('strong').textContent, getComputedStyle(element).fontWeight]),
-      ['今電源を入れると、カメラの時計は1秒遅れます。', '400']);
+    assert.deepEqual(
+      await timer.evaluate((element) => [
+        element.querySelector('strong').textContent,
+        getComputedStyle(element).fontWeight,
+      ]),
+      ['今電源を入れると、カメラの時計は1秒遅れます。', '400'],
+    );
     assert.doesNotMatch(await status.textContent(), /今カメラの電源/);
     await page.getByRole('button', { name: 'English' }).click();
     await clock.runFor(60000);
-    assert.equal(await timer.textContent(), 'If you switch the camera on now, its clock will be 61 s behind. To set it right, save again, '
-      + 'delete the old set.txt from the card and copy the new file there as set.txt (a second download may be named \u201cset\u00a0(1).txt\u201d).');
+    assert.equal(
+      await timer.textContent(),
+      'If you switch the camera on now, its clock will be 61 s behind. To set it right, save again, ' +
+        'delete the old set.txt from the card and copy the new file there as set.txt (a second download may be named \u201cset\u00a0(1).txt\u201d).',
+    );
     assert.equal(await status.locator('#switchOnNow').count(), 0, 'the status says "now" only in that second');
 
     // The countdown changed neither the lists nor anything else; a hand on a date list means the next save is not fresh.
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2024', '3', '5', '7', '8', '26']);
     await choose(page, ['Minute'], ['30']);
     await clock.runFor(1000);
-    assert.match(await timer.textContent(), /62 s behind\. To set it right, press \u201cUse this device\u2019s clock\u201d, save again, delete the old set\.txt/);
+    assert.match(
+      await timer.textContent(),
+      /62 s behind\. To set it right, press \u201cUse this device\u2019s clock\u201d, save again, delete the old set\.txt/,
+    );
 
     // A save of a hand-picked time ends the countdown and starts none.
     assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:30:26');
@@ -255,11 +348,46 @@ test('after a save with the clock\'s time the page counts down to the second the
 
 test('a save reads the clock afresh while the date and time lists still hold its reading; a hand-picked one shows no countdown', async () => {
   const cases = [
-    { name: 'clock button, saved at once', lead: '30', button: true, wait: 0, written: '2024-03-05 07:08:39', timer: 'Switch the camera on in 30 s' },
-    { name: 'clock button, saved 20 s later', lead: '30', button: true, wait: 20000, written: '2024-03-05 07:08:59', timer: 'Switch the camera on in 30 s' },
-    { name: 'opened with the clock, lead typed', lead: '45', wait: 3000, written: '2024-03-05 07:08:57', timer: 'Switch the camera on in 45 s' },
-    { name: 'no lead: on at once', lead: '0', button: true, wait: 0, written: '2024-03-05 07:08:09', timer: 'Switch the camera on now' },
-    { name: 'a minute picked by hand after the clock', lead: '30', button: true, hand: ['Minute', '20'], wait: 5000, written: '2024-03-05 07:20:39', timer: null },
+    {
+      name: 'clock button, saved at once',
+      lead: '30',
+      button: true,
+      wait: 0,
+      written: '2024-03-05 07:08:39',
+      timer: 'Switch the camera on in 30 s',
+    },
+    {
+      name: 'clock button, saved 20 s later',
+      lead: '30',
+      button: true,
+      wait: 20000,
+      written: '2024-03-05 07:08:59',
+      timer: 'Switch the camera on in 30 s',
+    },
+    {
+      name: 'opened with the clock, lead typed',
+      lead: '45',
+      wait: 3000,
+      written: '2024-03-05 07:08:57',
+      timer: 'Switch the camera on in 45 s',
+    },
+    {
+      name: 'no lead: on at once',
+      lead: '0',
+      button: true,
+      wait: 0,
+      written: '2024-03-05 07:08:09',
+      timer: 'Switch the camera on now',
+    },
+    {
+      name: 'a minute picked by hand after the clock',
+      lead: '30',
+      button: true,
+      hand: ['Minute', '20'],
+      wait: 5000,
+      written: '2024-03-05 07:20:39',
+      timer: null,
+    },
     { name: 'a date read from a file', lead: '30', open: true, wait: 0, written: '2050-12-31 23:59:59', timer: null },
   ];
   for (const c of cases) {
@@ -268,15 +396,30 @@ test('a save reads the clock afresh while the date and time lists still hold its
       if (c.button) await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
       if (c.hand) await choose(page, [c.hand[0]], [c.hand[1]]);
       if (c.open) {
-        await page.getByLabel('Open set.txt').setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
+        await page
+          .getByLabel('Open set.txt')
+          .setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
         await page.getByRole('status').filter({ hasText: 'Read set.txt' }).waitFor();
       }
       await clock.runFor(c.wait);
       const bytes = await saveByDownload(page);
       assert.equal(writtenTime(bytes), c.written, c.name);
-      assert.equal(await page.getByRole('status').locator('p').first().textContent().then((s) => s.includes(`(${c.written},`)), true, c.name);
+      assert.equal(
+        await page
+          .getByRole('status')
+          .locator('p')
+          .first()
+          .textContent()
+          .then((s) => s.includes(`(${c.written},`)),
+        true,
+        c.name,
+      );
       const [year, month, day, hour, minute, second] = c.written.split(/[- :]/).map(Number);
-      assert.deepEqual(await entries(page, LABELS.slice(0, 6)), [year, month, day, hour, minute, second].map(String), c.name);
+      assert.deepEqual(
+        await entries(page, LABELS.slice(0, 6)),
+        [year, month, day, hour, minute, second].map(String),
+        c.name,
+      );
       assert.equal(await page.locator('#clockOff').isVisible(), c.timer === null, c.name);
       if (c.timer === null) {
         assert.equal(await page.getByRole('timer').count(), 0, c.name);
@@ -293,14 +436,16 @@ test('a fresh profile counts down 30 s from the first save; a reload keeps the l
   await withClock('2024-03-05T07:08:09.400+01:00', async (page, clock) => {
     const lead = page.getByLabel(LEAD);
     assert.equal(await lead.inputValue(), '30');
-    assert.equal(await lead.evaluate((field) => document.getElementById(field.getAttribute('aria-describedby')).textContent),
-      'Time to put the card into the camera and switch it on.');
+    assert.equal(
+      await lead.evaluate((field) => document.getElementById(field.getAttribute('aria-describedby')).textContent),
+      'Time to put the card into the camera and switch it on.',
+    );
     assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:08:39');
     assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 30 s');
 
     await lead.fill('45');
     await saveByDownload(page);
-    await lead.fill('50');  // typed but not saved with
+    await lead.fill('50'); // typed but not saved with
     await page.reload();
     await page.waitForSelector('body[data-ready="true"]');
     assert.equal(await lead.inputValue(), '45');
@@ -311,14 +456,22 @@ test('a fresh profile counts down 30 s from the first save; a reload keeps the l
 });
 
 test('a browser that refuses the page its storage still starts at 30 s and saves with a countdown', async () => {
-  await withClock('2024-03-05T07:08:09.400+01:00', async (page) => {
-    assert.equal(await page.getByLabel(LEAD).inputValue(), '30');
-    await page.getByLabel(LEAD).fill('20');
-    assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:08:29');
-    assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 20 s');
-  }, () => {
-    Object.defineProperty(window, 'localStorage', { get() { throw new DOMException('storage is off', 'SecurityError'); } });
-  });
+  await withClock(
+    '2024-03-05T07:08:09.400+01:00',
+    async (page) => {
+      assert.equal(await page.getByLabel(LEAD).inputValue(), '30');
+      await page.getByLabel(LEAD).fill('20');
+      assert.equal(writtenTime(await saveByDownload(page)), '2024-03-05 07:08:29');
+      assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on in 20 s');
+    },
+    () => {
+      Object.defineProperty(window, 'localStorage', {
+        get() {
+          throw new DOMException('storage is off', 'SecurityError');
+        },
+      });
+    },
+  );
 });
 
 test('a date or time picked by hand says, where the countdown shows, that there is none and how to get it back', async () => {
@@ -326,11 +479,17 @@ test('a date or time picked by hand says, where the countdown shows, that there 
     const notice = page.locator('#clockOff');
     assert.equal(await notice.isVisible(), false);
     await choose(page, ['Minute'], ['20']);
-    assert.equal(await notice.textContent(), 'The date and time are saved as shown, with no countdown to switching the camera on. '
-      + 'For a countdown, press \u201cUse this device\u2019s clock\u201d.');
+    assert.equal(
+      await notice.textContent(),
+      'The date and time are saved as shown, with no countdown to switching the camera on. ' +
+        'For a countdown, press \u201cUse this device\u2019s clock\u201d.',
+    );
     await page.getByRole('button', { name: '日本語' }).click();
-    assert.equal(await notice.textContent(), '日付と時刻は表示どおりに保存され、電源を入れるまでのカウントダウンはありません。'
-      + 'カウントダウンするには「この端末の時計に合わせる」を押してください。');
+    assert.equal(
+      await notice.textContent(),
+      '日付と時刻は表示どおりに保存され、電源を入れるまでのカウントダウンはありません。' +
+        'カウントダウンするには「この端末の時計に合わせる」を押してください。',
+    );
     await page.getByRole('button', { name: 'この端末の時計に合わせる' }).click();
     assert.equal(await notice.isVisible(), false);
     await saveByDownload(page, '完了（set.txtを保存）');
@@ -339,7 +498,7 @@ test('a date or time picked by hand says, where the countdown shows, that there 
   });
 });
 
-test('a screen reader hears a bare number\'s unit in its list\'s name', async () => {
+test("a screen reader hears a bare number's unit in its list's name", async () => {
   const cases = [
     { query: '?lang=en', name: 'Recording length (min)', plain: 'Year' },
     { query: '?lang=ja', name: '録画時間（分）', plain: '年' },
@@ -353,13 +512,26 @@ test('a screen reader hears a bare number\'s unit in its list\'s name', async ()
 });
 
 // The words a page that cannot start shows in place of the settings.
-const NEEDS = { ja: /このページを使うには JavaScript と WebAssembly が必要です/, en: /This page needs JavaScript and WebAssembly/ };
+const NEEDS = {
+  ja: /このページを使うには JavaScript と WebAssembly が必要です/,
+  en: /This page needs JavaScript and WebAssembly/,
+};
 
 test('with JavaScript off, or WebAssembly refused, the page says in both languages what it needs', async () => {
   const cases = [
     { name: 'JavaScript off', options: { javaScriptEnabled: false } },
-    { name: 'no WebAssembly', init: () => { delete window.WebAssembly; } },
-    { name: 'WebAssembly refused', init: () => { WebAssembly.instantiate = () => Promise.reject(new WebAssembly.CompileError('blocked')); } },
+    {
+      name: 'no WebAssembly',
+      init: () => {
+        delete window.WebAssembly;
+      },
+    },
+    {
+      name: 'WebAssembly refused',
+      init: () => {
+        WebAssembly.instantiate = () => Promise.reject(new WebAssembly.CompileError('blocked'));
+      },
+    },
   ];
   for (const c of cases) {
     const context = await offlineContext(browser, c.options ?? {});
@@ -401,7 +573,10 @@ async function withSaveDialog(body) {
         window.picked.push(JSON.parse(JSON.stringify(options)));
         const pick = window.pick;
         if (pick.error) throw new DOMException('dialog: ' + pick.error, pick.error);
-        if (pick.wait) await new Promise((resolve) => { window.closeDialog = resolve; });
+        if (pick.wait)
+          await new Promise((resolve) => {
+            window.closeDialog = resolve;
+          });
         const handle = await (await navigator.storage.getDirectory()).getFileHandle(pick.name, { create: true });
         if (!pick.fail) return handle;
         return {
@@ -410,7 +585,10 @@ async function withSaveDialog(body) {
             if (pick.fail === 'open') throw new DOMException('no permission', 'NotAllowedError');
             const stream = await handle.createWritable();
             return {
-              write: (data) => (pick.fail === 'write' ? Promise.reject(new DOMException('the card is full', 'QuotaExceededError')) : stream.write(data)),
+              write: (data) =>
+                pick.fail === 'write'
+                  ? Promise.reject(new DOMException('the card is full', 'QuotaExceededError'))
+                  : stream.write(data),
               close: () => stream.close(),
               abort: () => stream.abort(),
             };
@@ -424,14 +602,15 @@ async function withSaveDialog(body) {
       };
     });
     const page = await openPage(context, '?lang=en', url);
-    page.stored = (name) => page.evaluate(async (name) => {
-      try {
-        const file = await (await (await navigator.storage.getDirectory()).getFileHandle(name)).getFile();
-        return Array.from(new Uint8Array(await file.arrayBuffer()));
-      } catch (error) {
-        return error.name;
-      }
-    }, name);
+    page.stored = (name) =>
+      page.evaluate(async (name) => {
+        try {
+          const file = await (await (await navigator.storage.getDirectory()).getFileHandle(name)).getFile();
+          return Array.from(new Uint8Array(await file.arrayBuffer()));
+        } catch (error) {
+          return error.name;
+        }
+      }, name);
     await body(page, context);
     assert.deepEqual(page.errors, []);
     assert.deepEqual(context.outside, []);
@@ -444,18 +623,55 @@ async function withSaveDialog(body) {
 }
 
 test('where the browser offers a save dialog, set.txt is written through it and read back', async () => {
-  const wrote = /^Wrote set\.txt and read it back: it holds what was saved \(2050-12-31 23:59:59, Image flip Yes, .*Sound Off, .*\)\. The camera takes the settings from set\.txt in the top folder of its card/;
+  const wrote =
+    /^Wrote set\.txt and read it back: it holds what was saved \(2050-12-31 23:59:59, Image flip Yes, .*Sound Off, .*\)\. The camera takes the settings from set\.txt in the top folder of its card/;
   const cases = [
     { pick: { name: 'set.txt' }, status: wrote, alert: [], file: 'new' },
     { pick: { name: 'SET.TXT' }, status: /^Wrote SET\.TXT and read it back/, alert: [], file: 'new', at: 'SET.TXT' },
-    { pick: { name: 'set (1).txt' }, status: /^Wrote set \(1\)\.txt and read it back/, alert: ['The camera only reads a file named set.txt: rename set (1).txt to set.txt.'], file: 'new', at: 'set (1).txt' },
+    {
+      pick: { name: 'set (1).txt' },
+      status: /^Wrote set \(1\)\.txt and read it back/,
+      alert: ['The camera only reads a file named set.txt: rename set (1).txt to set.txt.'],
+      file: 'new',
+      at: 'set (1).txt',
+    },
     { pick: { error: 'AbortError' }, status: /^Wrote set\.txt and read it back: .*Sound On/, alert: [], file: 'old' },
-    { pick: { name: 'set.txt', fail: 'open' }, status: /^$/, alert: ['set.txt could not be written (NotAllowedError: no permission). Save it again.'], file: 'old' },
-    { pick: { name: 'set.txt', fail: 'write' }, status: /^$/, alert: ['set.txt could not be written (QuotaExceededError: the card is full). Save it again.'], file: 'old' },
-    { pick: { name: 'set.txt', fail: 'read' }, status: /^$/, alert: ['set.txt was written but could not be read back (NotReadableError: the card was removed). Save it again.'], file: 'new' },
-    { pick: { name: 'set.txt', fail: 'differ' }, status: /^$/, alert: ['set.txt was written, but reading it back gave different bytes: the card may be faulty. Save it again, or use another card.'], file: 'new' },
+    {
+      pick: { name: 'set.txt', fail: 'open' },
+      status: /^$/,
+      alert: ['set.txt could not be written (NotAllowedError: no permission). Save it again.'],
+      file: 'old',
+    },
+    {
+      pick: { name: 'set.txt', fail: 'write' },
+      status: /^$/,
+      alert: ['set.txt could not be written (QuotaExceededError: the card is full). Save it again.'],
+      file: 'old',
+    },
+    {
+      pick: { name: 'set.txt', fail: 'read' },
+      status: /^$/,
+      alert: [
+        'set.txt was written but could not be read back (NotReadableError: the card was removed). Save it again.',
+      ],
+      file: 'new',
+    },
+    {
+      pick: { name: 'set.txt', fail: 'differ' },
+      status: /^$/,
+      alert: [
+        'set.txt was written, but reading it back gave different bytes: the card may be faulty. Save it again, or use another card.',
+      ],
+      file: 'new',
+    },
     // A dialog the browser refuses leaves the download.
-    { pick: { error: 'SecurityError' }, status: /^Saved set\.txt \(2050-12-31 .*Sound Off.*named exactly set\.txt/, alert: [], file: 'old', download: true },
+    {
+      pick: { error: 'SecurityError' },
+      status: /^Saved set\.txt \(2050-12-31 .*Sound Off.*named exactly set\.txt/,
+      alert: [],
+      file: 'old',
+      download: true,
+    },
   ];
   for (const c of cases) {
     await withSaveDialog(async (page) => {
@@ -470,7 +686,9 @@ test('where the browser offers a save dialog, set.txt is written through it and 
       assert.equal(old.length, 282);
 
       await choose(page, ['Sound'], ['Off']);
-      await page.evaluate((pick) => { window.pick = pick; }, c.pick);
+      await page.evaluate((pick) => {
+        window.pick = pick;
+      }, c.pick);
       const saving = c.download ? page.waitForEvent('download') : null;
       await page.getByRole('button', { name: 'Save set.txt' }).click();
       if (saving) assert.deepEqual(await savedBytes(await saving), LAST_FILE);
@@ -479,10 +697,16 @@ test('where the browser offers a save dialog, set.txt is written through it and 
       const alert = await page.getByRole('alert').locator('p').allTextContents();
       assert.deepEqual(alert, c.alert, JSON.stringify(c.pick));
       assert.match(await page.getByRole('status').textContent(), c.status, JSON.stringify(c.pick));
-      assert.deepEqual(await page.stored(c.at ?? 'set.txt'), c.file === 'new' ? Array.from(LAST_FILE) : old, JSON.stringify(c.pick));
+      assert.deepEqual(
+        await page.stored(c.at ?? 'set.txt'),
+        c.file === 'new' ? Array.from(LAST_FILE) : old,
+        JSON.stringify(c.pick),
+      );
       assert.equal(downloads, c.download ? 1 : 0);
-      assert.deepEqual(await page.evaluate(() => window.picked[1]),
-        { suggestedName: 'set.txt', types: [{ description: 'Text file', accept: { 'text/plain': ['.txt'] } }] });
+      assert.deepEqual(await page.evaluate(() => window.picked[1]), {
+        suggestedName: 'set.txt',
+        types: [{ description: 'Text file', accept: { 'text/plain': ['.txt'] } }],
+      });
     });
   }
 });
@@ -494,7 +718,9 @@ test('through the save dialog the clock is read when the dialog closes, and the 
     await page.getByLabel('Seconds until the camera is switched on').fill('30');
     await page.getByRole('button', { name: 'Use this device\u2019s clock' }).click();
     assert.deepEqual(await entries(page, LABELS.slice(0, 6)), ['2026', '6', '15', '9', '41', '37']);
-    await page.evaluate(() => { window.pick = { name: 'set.txt', wait: true }; });
+    await page.evaluate(() => {
+      window.pick = { name: 'set.txt', wait: true };
+    });
     await page.getByRole('button', { name: 'Save set.txt' }).click();
     await page.waitForFunction(() => typeof window.closeDialog === 'function');
     // A second press while the dialog is open opens no second one.
@@ -510,51 +736,100 @@ test('through the save dialog the clock is read when the dialog closes, and the 
     assert.equal(await page.getByRole('timer').textContent(), 'Switch the camera on now');
     // Past it, saving through the dialog again replaces the file on the card: no download names to fear.
     await context.clock.runFor(1000);
-    assert.equal(await page.getByRole('timer').textContent(),
-      'If you switch the camera on now, its clock will be 1 s behind. To set it right, save again and replace set.txt on the card.');
+    assert.equal(
+      await page.getByRole('timer').textContent(),
+      'If you switch the camera on now, its clock will be 1 s behind. To set it right, save again and replace set.txt on the card.',
+    );
   });
 });
 
 test('opening a sound set.txt sets all twelve lists', async () => {
   await withPage({}, async (page) => {
-    await page.getByLabel('Open set.txt').setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
+    await page
+      .getByLabel('Open set.txt')
+      .setInputFiles({ name: 'set.txt', mimeType: 'text/plain', buffer: Buffer.from(LAST_FILE) });
     await page.getByRole('status').filter({ hasText: 'Read set.txt' }).waitFor();
     assert.deepEqual(await entries(page), LAST_ENTRIES);
   });
 });
 
-test('a damaged file shows the reader\'s problem in plain words, with offset and line, and changes nothing', async () => {
+test("a damaged file shows the reader's problem in plain words, with offset and line, and changes nothing", async () => {
   const lfOnly = LAST_FILE.filter((b) => b !== 0x0d);
   const bom = Uint8Array.from([0xef, 0xbb, 0xbf, ...LAST_FILE]);
   const length4 = Uint8Array.from(LAST_FILE);
   length4[121] = 0x34;
   const cut = LAST_FILE.slice(0, 200);
   const cases = [
-    { query: '', open: 'Open set.txt', bytes: lfOnly,
-      alert: /^copied\.txt is not a set\.txt the camera reads: its lines end in LF only, and the camera needs CR LF \(line 1, byte offset 9\)\. Nothing was changed\.$/ },
-    { query: '?lang=ja', open: 'set.txtを開く', bytes: lfOnly,
-      alert: /^copied\.txt はカメラが読める set\.txt ではありません：行末が LF だけです。カメラには CR LF の行末が必要です（1行目、オフセット 9）。何も変更していません。$/ },
-    { query: '', open: 'Open set.txt', bytes: bom, alert: /: it starts with an invisible mark that some editors add when saving \(line 1, byte offset 0\)/ },
-    { query: '?lang=ja', open: 'set.txtを開く', bytes: bom, alert: /：ファイルの先頭に、エディターが保存時に付ける目に見えない印があります（1行目、オフセット 0）。/ },
+    {
+      query: '',
+      open: 'Open set.txt',
+      bytes: lfOnly,
+      alert:
+        /^copied\.txt is not a set\.txt the camera reads: its lines end in LF only, and the camera needs CR LF \(line 1, byte offset 9\)\. Nothing was changed\.$/,
+    },
+    {
+      query: '?lang=ja',
+      open: 'set.txtを開く',
+      bytes: lfOnly,
+      alert:
+        /^copied\.txt はカメラが読める set\.txt ではありません：行末が LF だけです。カメラには CR LF の行末が必要です（1行目、オフセット 9）。何も変更していません。$/,
+    },
+    {
+      query: '',
+      open: 'Open set.txt',
+      bytes: bom,
+      alert: /: it starts with an invisible mark that some editors add when saving \(line 1, byte offset 0\)/,
+    },
+    {
+      query: '?lang=ja',
+      open: 'set.txtを開く',
+      bytes: bom,
+      alert: /：ファイルの先頭に、エディターが保存時に付ける目に見えない印があります（1行目、オフセット 0）。/,
+    },
     // The same facts in both languages: where the file ends, and how long set.txt is.
-    { query: '', open: 'Open set.txt', bytes: cut,
-      alert: /^copied\.txt is not a set\.txt the camera reads: the file ends after 200 bytes, and set\.txt is 282 bytes \(line 11, byte offset 200\)\. Nothing was changed\.$/ },
-    { query: '?lang=ja', open: 'set.txtを開く', bytes: cut,
-      alert: /^copied\.txt はカメラが読める set\.txt ではありません：ファイルが200バイトで終わっています。set\.txt は282バイトです（11行目、オフセット 200）。何も変更していません。$/ },
+    {
+      query: '',
+      open: 'Open set.txt',
+      bytes: cut,
+      alert:
+        /^copied\.txt is not a set\.txt the camera reads: the file ends after 200 bytes, and set\.txt is 282 bytes \(line 11, byte offset 200\)\. Nothing was changed\.$/,
+    },
+    {
+      query: '?lang=ja',
+      open: 'set.txtを開く',
+      bytes: cut,
+      alert:
+        /^copied\.txt はカメラが読める set\.txt ではありません：ファイルが200バイトで終わっています。set\.txt は282バイトです（11行目、オフセット 200）。何も変更していません。$/,
+    },
     // The setting is named in the page's language, never with the reader's English words.
-    { query: '?lang=ja', open: 'set.txtを開く', bytes: length4,
-      alert: /^copied\.txt はカメラが読める set\.txt ではありません：カメラが受け付けない値です（8行目「録画時間」、オフセット 121）。何も変更していません。$/ },
-    { query: '', open: 'Open set.txt', bytes: length4,
-      alert: /^copied\.txt is not a set\.txt the camera reads: it holds a value the camera does not take \(line 8, Recording length, byte offset 121\)\. Nothing was changed\.$/ },
+    {
+      query: '?lang=ja',
+      open: 'set.txtを開く',
+      bytes: length4,
+      alert:
+        /^copied\.txt はカメラが読める set\.txt ではありません：カメラが受け付けない値です（8行目「録画時間」、オフセット 121）。何も変更していません。$/,
+    },
+    {
+      query: '',
+      open: 'Open set.txt',
+      bytes: length4,
+      alert:
+        /^copied\.txt is not a set\.txt the camera reads: it holds a value the camera does not take \(line 8, Recording length, byte offset 121\)\. Nothing was changed\.$/,
+    },
   ];
   for (const c of cases) {
     await withPage({ query: c.query }, async (page) => {
       const before = await page.locator('select').evaluateAll((selects) => selects.map((s) => s.selectedIndex));
-      await page.getByLabel(c.open).setInputFiles({ name: 'copied.txt', mimeType: 'text/plain', buffer: Buffer.from(c.bytes) });
+      await page
+        .getByLabel(c.open)
+        .setInputFiles({ name: 'copied.txt', mimeType: 'text/plain', buffer: Buffer.from(c.bytes) });
       const alert = page.getByRole('alert');
       await alert.filter({ hasText: 'copied.txt' }).waitFor();
       assert.match(await alert.textContent(), c.alert);
-      assert.deepEqual(await page.locator('select').evaluateAll((selects) => selects.map((s) => s.selectedIndex)), before);
+      assert.deepEqual(
+        await page.locator('select').evaluateAll((selects) => selects.map((s) => s.selectedIndex)),
+        before,
+      );
     });
   }
 });
@@ -598,7 +873,10 @@ test('fits a 360 px wide screen without sideways scrolling', async () => {
   for (const query of ['?lang=en', '?lang=ja']) {
     await withPage({ query }, async (page) => {
       await page.setViewportSize({ width: 360, height: 740 });
-      assert.deepEqual(await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]), [360, 360]);
+      assert.deepEqual(
+        await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]),
+        [360, 360],
+      );
     });
   }
 });
@@ -618,11 +896,17 @@ test('from a web server as from disk: the core starts, saves the golden bytes, a
   try {
     const page = await openPage(context, '?lang=en', url);
     await choose(page, LABELS, LAST_ENTRIES);
-    const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Save set.txt' }).click()]);
+    const [download] = await Promise.all([
+      page.waitForEvent('download'),
+      page.getByRole('button', { name: 'Save set.txt' }).click(),
+    ]);
     assert.deepEqual(await savedBytes(download), LAST_FILE);
     assert.deepEqual(page.errors, []);
     assert.deepEqual(context.outside, [], 'the page asked for something besides itself');
-    assert.deepEqual(asked.filter((path) => path !== '/favicon.ico'), ['/halvo.html?lang=en']);
+    assert.deepEqual(
+      asked.filter((path) => path !== '/favicon.ico'),
+      ['/halvo.html?lang=en'],
+    );
   } finally {
     await context.close();
     server.close();

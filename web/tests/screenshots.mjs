@@ -7,7 +7,13 @@ import { launch, offlineContext, openPage } from './browser.mjs';
 
 const docs = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../docs');
 const shots = [
-  { file: 'web-desktop.png', viewport: { width: 1024, height: 860 }, query: '?lang=en', options: true, save: 'Save set.txt' },
+  {
+    file: 'web-desktop.png',
+    viewport: { width: 1024, height: 860 },
+    query: '?lang=en',
+    options: true,
+    save: 'Save set.txt',
+  },
   { file: 'web-phone.png', viewport: { width: 390, height: 844 }, query: '?lang=ja', save: '完了（set.txtを保存）' },
 ];
 
