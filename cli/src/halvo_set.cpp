@@ -107,8 +107,11 @@ std::optional<FailedCheck> FirstFault(const DeviceSettings& settings, SettingsLi
 
 // Why a date or time value is refused, in words: "the months are 01 to 12", "day 31 of month 4".
 std::string Why(const FailedCheck& check, const DeviceSettings& settings) {
-    if (check.reason == FaultReason::NoSuchDay)
-        return "day " + std::to_string(settings.day) + " of month " + std::to_string(settings.month);
+    if (check.reason == FaultReason::NoSuchDay) {
+        return "day " + std::to_string(settings.day) + " of month " + std::to_string(settings.month) +
+               (settings.month == 2 && settings.day == 29 ? "; " + std::to_string(settings.year) + " is not a leap year"
+                                                          : "");
+    }
     const SettingsList& list = ListOf(check.list);
     return std::string("the ") + list.name + "s are " + Pad2(list.numbers->first) + " to " + Pad2(list.numbers->last);
 }

@@ -45,7 +45,7 @@ DateTime FirstDateTime() {
 DateTime LastDateTime() {
     DateTime d;
     for (const DateTimeField& f : kDateTimeFields) d.*f.field = f.range.last;
-    d.day = DaysInMonth(d.month);
+    d.day = DaysInMonth(d.year, d.month);
     return d;
 }
 

@@ -77,13 +77,13 @@ const std::vector<CliCase>& CliCases() {
              "on\n",
              "",
              DeviceSettings{2026, 12, 10, 9, 15, 0, 0, 3, 1, 1, 1, 0, 1}},
-            {"29 February in a common year, as the dialog takes it",
-             Args({"--date", "2023-02-29", "--time", "07:00:00", "-o", "{dir}"}),
+            {"29 February of a leap year",
+             Args({"--date", "2028-02-29", "--time", "07:00:00", "-o", "{dir}"}),
              0,
-             "wrote {file}: 2023-02-29 07:00:00, flip off, length 2 min, time-lapse off, audio on, USB storage, time stamp "
+             "wrote {file}: 2028-02-29 07:00:00, flip off, length 2 min, time-lapse off, audio on, USB storage, time stamp "
              "on\n",
              "",
-             At(2023, 2, 29, 7, 0, 0)},
+             At(2028, 2, 29, 7, 0, 0)},
 
             Refused("length 4", with({"--length", "4", "-o", "{dir}"}), "--length: 4 is not one of 1, 2, 3, 5"),
             Refused("flip yes", with({"--flip", "yes", "-o", "{dir}"}), "--flip: yes is not one of on, off"),
@@ -97,6 +97,8 @@ const std::vector<CliCase>& CliCases() {
 
             Refused("30 February", Args({"--date", "2023-02-30", "--time", "10:00:00", "-o", "{dir}"}),
                     "--date: 2023-02-30 is not a date the device accepts (day 30 of month 2)"),
+            Refused("29 February of a common year", Args({"--date", "2026-02-29", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2026-02-29 is not a date the device accepts (day 29 of month 2; 2026 is not a leap year)"),
             Refused("31 April", Args({"--date", "2024-04-31", "--time", "10:00:00", "-o", "{dir}"}),
                     "--date: 2024-04-31 is not a date the device accepts (day 31 of month 4)"),
             Refused("year 2020", Args({"--date", "2020-12-31", "--time", "10:00:00", "-o", "{dir}"}),

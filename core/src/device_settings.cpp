@@ -39,7 +39,7 @@ SettingsFaults CheckSettings(const DeviceSettings& settings) {
     }
     // Days the month does not have, checked after every list, also where the
     // month's or the day's own check failed.
-    if (!MonthHasDay(settings.month, settings.day)) {
+    if (!MonthHasDay(settings.year, settings.month, settings.day)) {
         faults.push_back({ListOf(SettingsListId::Day).fault, SettingsListId::Day, FaultReason::NoSuchDay});
     }
     return faults;

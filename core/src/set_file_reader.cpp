@@ -214,10 +214,13 @@ std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSetting
             return shown + " is not " + Padded(list.numbers->first, line.digits) + " to " +
                    Padded(list.numbers->last, line.digits);
         }
-        // No leap-year rule: 29 February is taken in every year.
-        if (line.list == SettingsListId::Day && !MonthHasDay(earlier.month, v)) {
-            return shown + " of month " + Padded(earlier.month, DigitsOf(&DeviceSettings::month)) + ", which has " +
-                   std::to_string(DaysInMonth(earlier.month)) + " days";
+        if (line.list == SettingsListId::Day && !MonthHasDay(earlier.year, earlier.month, v)) {
+            const std::string year = Padded(earlier.year, DigitsOf(&DeviceSettings::year));
+            const std::string month = Padded(earlier.month, DigitsOf(&DeviceSettings::month));
+            return shown + " of month " + month + ", which has " +
+                   std::to_string(DaysInMonth(earlier.year, earlier.month)) + " days" +
+                   (earlier.month == 2 ? " in " + year : "") + ": " + year + "-" + month + "-" +
+                   Padded(v, line.digits) + " does not exist";
         }
         return {};
     }
@@ -249,7 +252,6 @@ std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSetting
     }
     const std::string state = std::string(list.name) + " " + Either(words);
     return shown + " with " + state + "; it is " + Either(values) + " whenever " + list.name + " is " + Either(words);
-    return {};
 }
 
 bool ReadAll(Reader& r, DeviceSettings& s) {

@@ -39,9 +39,8 @@ TEST(ParseSetFile, ReadsTheInitialFile) {
 }
 
 TEST(ParseSetFile, ReadsBoundaryDates) {
-    // No leap-year rule: 29 February is taken in 2023 as the dialog takes it.
     const DeviceSettings cases[] = {
-        {2023, 2, 29, 12, 0, 0, 0, 2, 0, 0, 1, 0, 1}, {2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0},
+        {2024, 2, 29, 12, 0, 0, 0, 2, 0, 0, 1, 0, 1}, {2048, 2, 29, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1}, {2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0},
         {2021, 1, 31, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0},  {2030, 4, 30, 0, 0, 0, 1, 3, 1, 1, 1, 1, 1},
     };
     for (const DeviceSettings& s : cases) {
@@ -168,6 +167,12 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
              Put(f, kDayAt, "30");
          },
          K::Value, kDayAt, 3, "day 30 of month 02"},
+        {"29 February 2021",
+         [](File& f) {
+             Put(f, kMonthAt, "02");
+             Put(f, kDayAt, "29");
+         },
+         K::Value, kDayAt, 3, "day 29 of month 02, which has 28 days in 2021: 2021-02-29 does not exist"},
         {"31 April",
          [](File& f) {
              Put(f, kMonthAt, "04");
@@ -190,7 +195,7 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
          "switch 2"},
         {"interval 3", [](File& f) { Put(f, kIntervalAt, "3"); }, K::Value, kIntervalAt, 10, "interval 3"},
         {"interval with time-lapse off", [](File& f) { Put(f, kIntervalAt, "1"); }, K::Value, kIntervalAt, 10,
-         "time-lapse off"},
+         "it is 0 whenever time-lapse is off"},
         {"audio 2", [](File& f) { Put(f, kAudioAt, "2"); }, K::Value, kAudioAt, 11, "audio 2"},
         {"USB 2", [](File& f) { Put(f, kUsbAt, "2"); }, K::Value, kUsbAt, 12, "USB 2"},
         {"time stamp 9", [](File& f) { Put(f, kStampAt, "9"); }, K::Value, kStampAt, 13, "time stamp 9"},

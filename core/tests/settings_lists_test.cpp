@@ -69,17 +69,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MonthHasDay, FollowsTheDeviceRule) {
     struct Case {
-        std::int32_t month, day;
+        std::int32_t year, month, day;
         bool stands;
     };
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr Case kCases[] = {
-        {2, 29, true},   {2, 30, false},  {2, 32, false},  {2, 0, true},     // February judges every day past 29
-        {4, 30, true},   {4, 31, false},  {11, 31, false}, {6, 32, true},    // 30-day months only their 31st
-        {1, 31, true},   {12, 31, true},  {7, 31, true},   {8, 31, true},
-        {0, 31, true},   {13, 31, true},  {-1, kMax, true},                  // other months are the range check's
+        // February judges every day past its last: the 29th only in a leap year.
+        {2024, 2, 29, true},  {2028, 2, 29, true},   {2023, 2, 29, false}, {2021, 2, 29, false}, {2050, 2, 29, false},
+        {2024, 2, 30, false}, {2024, 2, 32, false},  {2023, 2, 28, true},  {2023, 2, 0, true},
+        // 30-day months only their 31st.
+        {2023, 4, 30, true},  {2023, 4, 31, false},  {2023, 11, 31, false}, {2023, 6, 32, true},
+        {2023, 1, 31, true},  {2023, 12, 31, true},  {2023, 7, 31, true},   {2023, 8, 31, true},
+        // Other months are the range check's.
+        {2023, 0, 31, true},  {2023, 13, 31, true},  {2023, -1, kMax, true},
     };
-    for (const Case& c : kCases) EXPECT_EQ(MonthHasDay(c.month, c.day), c.stands) << c.month << "/" << c.day;
+    for (const Case& c : kCases)
+        EXPECT_EQ(MonthHasDay(c.year, c.month, c.day), c.stands) << c.year << "/" << c.month << "/" << c.day;
 }
 
 // Every entry of every list comes back as the position it was picked at.

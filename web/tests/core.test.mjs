@@ -32,7 +32,9 @@ test('the lists are the dialog\'s, with its initial selections', () => {
 test('selections → the bytes of set.txt or the faults in order', async (t) => {
   const cases = [
     { name: 'last entry of every list', positions: LAST_POSITIONS, bytes: LAST_FILE },
-    { name: '29 February, any year', positions: withPositions({ [YEAR]: 2, [MONTH]: 1, [DAY]: 28 }), faults: [] },
+    { name: '29 February of a leap year', positions: withPositions({ [YEAR]: 3, [MONTH]: 1, [DAY]: 28 }), faults: [] },
+    { name: '29 February 2028', positions: withPositions({ [YEAR]: 7, [MONTH]: 1, [DAY]: 28 }), faults: [] },
+    { name: '29 February of a common year', positions: withPositions({ [YEAR]: 2, [MONTH]: 1, [DAY]: 28 }), faults: ['DateTime'] },
     { name: '30 April', positions: withPositions({ [MONTH]: 3, [DAY]: 29 }), faults: [] },
     { name: '31 December', positions: withPositions({ [MONTH]: 11, [DAY]: 30 }), faults: [] },
     { name: '30 February', positions: withPositions({ [MONTH]: 1, [DAY]: 29 }), faults: ['DateTime'] },
@@ -64,6 +66,7 @@ test('each failed check names its list and why', () => {
   const cases = [
     [INITIAL_POSITIONS, []],
     [withPositions({ [MONTH]: 1, [DAY]: 29 }), [{ kind: 'DateTime', list: 'day', reason: 'NoSuchDay' }]],
+    [withPositions({ [YEAR]: 5, [MONTH]: 1, [DAY]: 28 }), [{ kind: 'DateTime', list: 'day', reason: 'NoSuchDay' }]],
     [withPositions({ [YEAR]: -1, [FLIP]: 2 }),
       [{ kind: 'DateTime', list: 'year', reason: 'NoEntry' }, { kind: 'Option', list: 'imageFlip', reason: 'OutsideList' }]],
     [withPositions({ [HOUR]: 24, [AUDIO]: -1 }),
@@ -120,6 +123,12 @@ test('file bytes → list positions, or the first problem with offset and line',
     { name: 'cut short', bytes: LAST_FILE.slice(0, 100), problem: { kind: 'Length', offset: 100, line: 8, setting: null } },
     { name: 'a line end after the last line', bytes: joined(LAST_FILE, [0x0d, 0x0a]), problem: { kind: 'Length', offset: 282, line: 13, setting: null } },
     { name: '31 April', bytes: edited(LAST_FILE, 16, '04'), problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' } },
+    {
+      name: '29 February 2023, a date that does not exist',
+      bytes: edited(edited(edited(LAST_FILE, 5, '2023'), 16, '02'), 25, '29'),
+      problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' },
+      says: /2023-02-29 does not exist/,
+    },
     { name: 'a letter in the hour', bytes: edited(LAST_FILE, 35, 'x'), problem: { kind: 'Digit', offset: 35, line: 4, setting: 'hour' } },
     { name: 'a large file that is not set.txt', bytes: new Uint8Array(4 << 20), problem: { kind: 'Label', offset: 0, line: 1, setting: 'year' } },
   ];
@@ -133,6 +142,7 @@ test('file bytes → list positions, or the first problem with offset and line',
       const { message, ...where } = result.problem;
       assert.deepEqual(where, c.problem);
       assert.ok(message.length > 0);
+      if (c.says) assert.match(message, c.says);
     });
   }
 });

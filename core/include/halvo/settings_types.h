@@ -38,7 +38,7 @@ struct SettingsSelection {
 struct DeviceSettings {
     std::int32_t year = 0;               ///< kFirstYear … kLastYear
     std::int32_t month = 0;              ///< 1 … 12
-    std::int32_t day = 0;                ///< 1 … DaysInMonth(month)
+    std::int32_t day = 0;                ///< 1 … DaysInMonth(year, month)
     std::int32_t hour = 0;               ///< 0 … 23
     std::int32_t minute = 0;             ///< 0 … 59
     std::int32_t second = 0;             ///< 0 … 59
