@@ -162,6 +162,67 @@ const StepCase kStepCases[] = {
 INSTANTIATE_TEST_SUITE_P(Steps, StepFaultTest, ::testing::ValuesIn(kStepCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// --- a full card: the temporary file is made, its bytes find no room -------------
+
+#ifdef _WIN32
+constexpr SystemError kNoRoom[] = {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL};
+#else
+constexpr SystemError kNoRoom[] = {ENOSPC, EDQUOT};
+#endif
+
+struct FullCase {
+    const char* name;
+    Step step;  // the step of the temporary file that finds no room
+};
+
+class FullCardTest : public FaultTest,
+                     public ::testing::WithParamInterface<std::tuple<FullCase, SystemError, bool>> {};
+
+// With set.txt there, its own room takes the bytes in place and the temporary
+// file is gone; without it, the write is an error and nothing is left.
+TEST_P(FullCardTest, ExistingSetTxtIsWrittenInPlaceOtherwiseFull) {
+    const auto& [c, error, present] = GetParam();
+    Given(present);
+    fs_.Fail(c.step, error, 1);
+
+    const std::optional<WriteFailure> failure = internal::WriteSetFile(fs_, kSettings, card_.native());
+    EXPECT_EQ(fs_.Count(Step::CreateNew), 1);
+    EXPECT_GE(fs_.Count(Step::Remove), 1) << "the temporary file must be removed";
+    EXPECT_EQ(fs_.Count(Step::Replace), 0);
+    if (present) {
+        EXPECT_FALSE(failure.has_value()) << static_cast<int>(failure->cause);
+        EXPECT_EQ(fs_.Count(Step::OpenExisting), 1);
+        ExpectCard(Left::New);
+    } else {
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->fault, SettingsFault::FileWrite);
+        EXPECT_EQ(failure->cause, WriteCause::Full);
+        EXPECT_TRUE(failure->previousKept);
+        EXPECT_EQ(fs_.Count(Step::OpenExisting), 0);
+        ExpectCard(Left::Nothing);
+    }
+}
+
+// Another failure of the same steps is no reason to touch set.txt.
+TEST_F(FaultTest, FailingCardIsNotTakenForAFullOne) {
+    Given(true);
+    fs_.Fail(Step::Write, kIoError, 1);
+    EXPECT_EQ(Describe(Write()), Describe(SettingsFault::FileWrite));
+    EXPECT_EQ(fs_.Count(Step::OpenExisting), 0);
+    ExpectCard(Left::Old);
+}
+
+constexpr FullCase kFullCases[] = {{"Write", Step::Write}, {"Flush", Step::Flush}, {"Close", Step::Close}};
+
+INSTANTIATE_TEST_SUITE_P(Full, FullCardTest,
+                         ::testing::Combine(::testing::ValuesIn(kFullCases), ::testing::ValuesIn(kNoRoom),
+                                            ::testing::Bool()),
+                         [](const auto& row) {
+                             return std::string(std::get<0>(row.param).name) + "Code" +
+                                    std::to_string(std::get<1>(row.param)) +
+                                    (std::get<2>(row.param) ? "" : "NoSetTxt");
+                         });
+
 // --- the replace refused or failing --------------------------------------------
 
 struct ReplaceCase {
