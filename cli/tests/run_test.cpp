@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli_cases.h"
+#include "halvo/calendar.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_reader.h"
 #include "halvo_set.h"
@@ -269,12 +270,12 @@ TEST(HalvoSetInProcess, ShowReadsBackWhatWasWritten) {
     const char* const lengths[] = {"1", "2", "3", "5"};
     const char* const timelapses[] = {"off", "2", "5", "10"};
     const char* const usbs[] = {"storage", "video"};
-    constexpr int kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
     ScratchFolder dir("run-show-round-trip");
     for (int i = 0; i < 300; ++i) {
         char date[48], time[48];
-        const int month = 1 + pick(12);
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2021 + pick(30), month, 1 + pick(kMonthDays[month - 1]));
+        const int year = 2021 + pick(30), month = 1 + pick(12);
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, 1 + pick(DaysInMonth(year, month)));
         std::snprintf(time, sizeof time, "%02d:%02d:%02d", pick(24), pick(60), pick(60));
         const std::string flip = on_off[pick(2)], length = lengths[pick(4)], timelapse = timelapses[pick(4)];
         const std::string audio = on_off[pick(2)], usb = usbs[pick(2)], stamp = on_off[pick(2)];
