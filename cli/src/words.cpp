@@ -63,9 +63,9 @@ std::string Said(const SettingsList& list, const DeviceSettings& settings) {
     return at ? EntryText(list, *at) : "?";
 }
 
-std::string Summary(const DeviceSettings& settings) {
+std::string Summary(const DeviceSettings& settings, const std::string& afterTime) {
     const auto lines = Lines(settings);
-    std::string out = lines[0].second + " " + lines[1].second;
+    std::string out = lines[0].second + " " + lines[1].second + afterTime;
     for (std::size_t i = 2; i < lines.size(); ++i) out += ", " + lines[i].first + " " + lines[i].second;
     return out;
 }

@@ -173,11 +173,29 @@ const std::vector<CliCase>& CliCases() {
             Refused("a file for a folder", with({"-o", "{file}"}), "--output: {file} is not a folder"),
             Refused("unknown option", with({"--colour", "red", "-o", "{dir}"}),
                     "--colour is not an option (see halvo-set --help)"),
-            Refused("stray word", with({"-o", "{dir}", "now"}), "unexpected argument now (see halvo-set --help)"),
-            Refused("value missing", Args({"-o", "{dir}", "--length"}),
-                    "--length: 1 required 1|2|3|5 missing (see halvo-set --help)"),
+            Refused("a short option that is none", with({"-x", "-o", "{dir}"}), "-x is not an option (see halvo-set --help)"),
+            // halvo-set's own words for what its parser refuses, each naming the option or the word it follows.
+            Refused("stray word", with({"-o", "{dir}", "now"}),
+                    "now is neither an option nor the value of one; it follows -o {dir} (see halvo-set --help)"),
+            Refused("stray word after a flag", with({"--stdout", "now"}),
+                    "now is neither an option nor the value of one; it follows --stdout, which takes none (see "
+                    "halvo-set --help)"),
+            Refused("stray word first", Args({"now", "-o", "{dir}"}),
+                    "now is neither an option nor the value of one (see halvo-set --help)"),
+            Refused("a second word for --show", Args({"--show", "{dir}", "extra"}),
+                    "extra is neither an option nor the value of one; it follows --show {dir} (see halvo-set --help)"),
+            Refused("value missing", Args({"-o", "{dir}", "--length"}), "--length needs a value: 1, 2, 3 or 5"),
+            Refused("value missing before the next option", Args({"--date", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date needs a value: a date in the form YYYY-MM-DD"),
+            Refused("folder missing", Args({"--date", "2026-01-01", "--time", "10:00:00", "-o"}),
+                    "--output needs a value: the folder to write set.txt into"),
+            Refused("correction missing", Args({"--correction"}),
+                    "--correction needs a value: a number of seconds from -60 to 60, in tenths at most"),
             Refused("option twice", with({"--length", "1", "--length", "2", "-o", "{dir}"}),
-                    "--length: At Most 1 required but received 2 (see halvo-set --help)"),
+                    "--length is given twice (1, then 2); give it once"),
+            Refused("folder three times", with({"-o", "{dir}", "--output", "{dir}", "-o", ""}),
+                    "--output is given 3 times ({dir}, then {dir}, then \"\"); give it once"),
+            Refused("a value for a flag", with({"--stdout=yes"}), "--stdout takes no value, but was given yes"),
         };
         return c;
     }();
