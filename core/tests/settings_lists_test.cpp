@@ -88,6 +88,13 @@ TEST(MonthHasDay, FollowsTheDeviceRule) {
 }
 
 // Every entry of every list comes back as the position it was picked at.
+TEST(SettingsLists, ListsOfNumbersHoldTheirWholeRange) {
+    EXPECT_EQ(ListOf(SettingsListId::Year).Size(), 30);
+    EXPECT_EQ(ListOf(SettingsListId::Month).Size(), 12);
+    EXPECT_EQ(ListOf(SettingsListId::Day).Size(), 31);
+    EXPECT_EQ(ListOf(SettingsListId::Second).Size(), 60);
+}
+
 TEST(SelectionOf, UndoesConvertSelectionForEveryEntry) {
     for (const SettingsList& list : kSettingsLists) {
         for (std::int32_t at = 0; at < list.Size(); ++at) {
@@ -102,13 +109,16 @@ TEST(SelectionOf, UndoesConvertSelectionForEveryEntry) {
 }
 
 TEST(SelectionOf, MarksValuesNoEntryGives) {
-    DeviceSettings d = ConvertSelection(kInitialSelection).settings;
-    d.year = 2051;
-    d.recordMinutes = 4;
-    d.timelapseOn = 1;
-    d.timelapseInterval = 3;
-    d.usbMode = 2;
-    const SettingsSelection s = SelectionOf(d);
+    // At compile time, where a read past a list's last entry does not compile.
+    constexpr SettingsSelection s = SelectionOf([] {
+        DeviceSettings d = kInitialValues;
+        d.year = 2051;
+        d.recordMinutes = 4;
+        d.timelapseOn = 1;
+        d.timelapseInterval = 3;
+        d.usbMode = 2;
+        return d;
+    }());
     EXPECT_EQ(s.year, -1);
     EXPECT_EQ(s.recordLength, -1);
     EXPECT_EQ(s.timelapse, -1);
@@ -127,6 +137,9 @@ TEST(ToUtf16, ConvertsEachLengthOfSequence) {
     static_assert(ToUtf16<char16_t, 4>("いいえ") == std::array<char16_t, 4>{0x3044, 0x3044, 0x3048, 0});
     static_assert(ToUtf16<char16_t, 4>("A\xc3\xa9") == std::array<char16_t, 4>{0x41, 0xe9, 0, 0});
     static_assert(ToUtf16<char16_t, 3>("\xf0\x9f\x98\x80") == std::array<char16_t, 3>{0xd83d, 0xde00, 0});
+    // The first code point past 16 bits, at run time.
+    const char* const first = "\xf0\x90\x80\x80";
+    EXPECT_EQ((ToUtf16<char16_t, 3>(first)), (std::array<char16_t, 3>{0xd800, 0xdc00, 0}));
     // At run time a text that does not fit is cut, still terminated.
     const char* const longer = "1234";
     EXPECT_EQ((ToUtf16<char16_t, 3>(longer)), (std::array<char16_t, 3>{u'1', u'2', 0}));
