@@ -79,7 +79,7 @@ std::optional<Failure> Check(const DeviceSettings& settings, const Given& given,
     const FailedCheck& first = *std::min_element(faults.begin(), faults.end(), [](const FailedCheck& a, const FailedCheck& b) {
         return a.list < b.list;
     });
-    if (first.kind == SettingsFault::DateTime) return DateTimeRefusal(first, given, plan, reading, settings);
+    if (first.kind == CheckKind::DateTime) return DateTimeRefusal(first, given, plan, reading, settings);
     const SettingsList& list = ListOf(first.list);
     const std::optional<OptionId> option = OptionOfList(first.list);
     return Usage((option ? LongName(*option) + ": " : std::string()) + "the " + list.name + " is " +

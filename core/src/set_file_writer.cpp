@@ -151,8 +151,8 @@ WriteCause CauseOf(SystemError error) {
     }
 }
 
-WriteFailure Failed(SettingsFault fault, SystemError error, bool previousKept = true) {
-    return WriteFailure{fault, CauseOf(error), error, previousKept};
+WriteFailure Failed(WriteStage stage, SystemError error, bool previousKept = true) {
+    return WriteFailure{stage, CauseOf(error), error, previousKept};
 }
 
 // A run of steps, of which the first to fail explains the write's failure;
@@ -237,7 +237,7 @@ FileHandle CreateTemporary(FileSystem& fs, const PathBuffer& target, PathBuffer&
 std::optional<WriteFailure> WriteInPlace(FileSystem& fs, const PathBuffer& target, const SetFileBytes& bytes) {
     FileHandle f = kNoFile;
     if (const SystemError error = fs.OpenExisting(target.Get(), f); error != kNoError) {
-        return Failed(SettingsFault::FileOpen, error);
+        return Failed(WriteStage::Open, error);
     }
     Steps steps;
     const std::size_t written = WriteAll(fs, f, bytes, steps);
@@ -247,7 +247,7 @@ std::optional<WriteFailure> WriteInPlace(FileSystem& fs, const PathBuffer& targe
     if (steps.Ok()) steps.Take(fs.EndHere(f));
     if (steps.Ok()) steps.Take(fs.Flush(f));
     steps.Take(fs.Close(f));
-    if (!steps.Ok()) return Failed(SettingsFault::FileWrite, steps.Error(), untouched);
+    if (!steps.Ok()) return Failed(WriteStage::Write, steps.Error(), untouched);
     return std::nullopt;
 }
 
@@ -255,13 +255,13 @@ std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& sett
                                       std::size_t length) {
     PathBuffer target;
     if (!target.Append(directory, length) || !target.EndWithSeparator() || !target.AppendAscii(kSetFileName)) {
-        return Failed(SettingsFault::FileOpen, kPathTooLong);
+        return Failed(WriteStage::Open, kPathTooLong);
     }
     unsigned long attributes = 0;
     SystemError refusal = kNoError;
     const Target found = fs.Resolve(target, attributes, refusal);
-    if (found == Target::NotAFile) return WriteFailure{SettingsFault::FileOpen, WriteCause::NotAFile, refusal};
-    if (found == Target::Refused) return Failed(SettingsFault::FileOpen, refusal);
+    if (found == Target::NotAFile) return WriteFailure{WriteStage::Open, WriteCause::NotAFile, refusal};
+    if (found == Target::Refused) return Failed(WriteStage::Open, refusal);
     RemoveStaleTemporaries(fs, target);
 
     const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(settings));
@@ -271,7 +271,7 @@ std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& sett
     const FileHandle f = CreateTemporary(fs, target, temporary, created, createError);
     if (created != Created::Done) {
         if (created == Created::Blocked && found == Target::Present) return WriteInPlace(fs, target, bytes);
-        return Failed(SettingsFault::FileOpen, createError);
+        return Failed(WriteStage::Open, createError);
     }
 
     Steps steps;
@@ -289,20 +289,20 @@ std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& sett
         if (Classify(steps.Error()) == Failure::Full && found == Target::Present) {
             return WriteInPlace(fs, target, bytes);
         }
-        return Failed(SettingsFault::FileWrite, steps.Error());
+        return Failed(WriteStage::Write, steps.Error());
     }
     const SystemError replaced = fs.Replace(temporary.Get(), target.Get());
     if (replaced == kNoError) {
         PathBuffer folder;
-        if (!FolderOf(target, folder)) return Failed(SettingsFault::FileWrite, kPathTooLong, false);
+        if (!FolderOf(target, folder)) return Failed(WriteStage::Write, kPathTooLong, false);
         if (const SystemError error = fs.FlushFolder(folder.Get()); error != kNoError) {
-            return Failed(SettingsFault::FileWrite, error, false);
+            return Failed(WriteStage::Write, error, false);
         }
         return std::nullopt;
     }
     RemoveTemporary(fs, temporary);
     if (Classify(replaced) == Failure::Refused && found == Target::Present) return WriteInPlace(fs, target, bytes);
-    return Failed(SettingsFault::FileWrite, replaced);
+    return Failed(WriteStage::Write, replaced);
 }
 
 }  // namespace

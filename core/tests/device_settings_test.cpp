@@ -12,7 +12,7 @@
 namespace halvo {
 namespace {
 
-using F = SettingsFault;
+using F = CheckKind;
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 

@@ -92,10 +92,10 @@ TEST_F(WriterTest, LinkIsFollowedAndTheFileItNamesIsReplaced) {
     EXPECT_EQ(Entries(dir_ / "real"), std::vector<std::string>{"settings.txt"});
 }
 
-TEST_F(WriterTest, DanglingLinkIsAFileOpenFaultAndCreatesNothing) {
+TEST_F(WriterTest, DanglingLinkFailsAtOpeningAndCreatesNothing) {
     if (!LinkSetTxt(card_, dir_ / "absent.txt")) GTEST_SKIP() << "symbolic links unavailable";
 
-    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), SettingsFault::FileOpen);
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), WriteStage::Open);
     EXPECT_TRUE(IsLink(card_ / "set.txt"));
     EXPECT_FALSE(fs::exists(dir_ / "absent.txt"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
@@ -205,7 +205,7 @@ TEST_F(WriterTest, FileHeldWithoutWriteSharingIsRefusedUntouched) {
 
     const auto fault = WriteSetFile(kSettings, card_.native());
     CloseHandle(reader);
-    EXPECT_EQ(fault, SettingsFault::FileOpen);
+    EXPECT_EQ(fault, WriteStage::Open);
     EXPECT_EQ(ReadFile(card_ / "set.txt"), AsBytes("previous"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
 }
@@ -247,7 +247,7 @@ TEST_F(WriterTest, ReadOnlyFileIsRefusedUntouched) {
     WriteRaw(target, "previous");
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 
-    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), SettingsFault::FileOpen);
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), WriteStage::Open);
     EXPECT_EQ(ReadFile(target), AsBytes("previous"));
     EXPECT_EQ(GetFileAttributesW(target.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
               DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN});
@@ -300,14 +300,14 @@ TEST_F(WriterTest, FolderThatRefusesNewFilesGetsSetTxtWrittenInPlace) {
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
 }
 
-TEST_F(WriterTest, FolderThatRefusesNewFilesWithoutSetTxtIsAFileOpenFault) {
+TEST_F(WriterTest, FolderThatRefusesNewFilesWithoutSetTxtFailsAtOpening) {
     std::optional<WriteFailure> fault;
     {
         ImmutableFolder locked(card_);
         if (!locked.Set()) GTEST_SKIP() << "this file system or process cannot mark a folder immutable";
         fault = WriteSetFile(kSettings, card_.native());
     }
-    EXPECT_EQ(fault, SettingsFault::FileOpen);
+    EXPECT_EQ(fault, WriteStage::Open);
     EXPECT_TRUE(Entries(card_).empty());
 }
 
@@ -363,7 +363,7 @@ TEST_F(WriterTest, CleanUpTriesAgainWhenTheTemporaryFileIsBusy) {
     const int unused = g_watch.unlinkFailures;
     g_watch.unlinkFailures = 0;
     EXPECT_EQ(unused, 0) << "the clean-up never ran";
-    EXPECT_EQ(fault, SettingsFault::FileWrite);
+    EXPECT_EQ(fault, WriteStage::Write);
     EXPECT_EQ(ReadFile(card_ / "set.txt"), AsBytes("previous"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"}) << "a stray temporary file was left";
 }

@@ -22,7 +22,7 @@ namespace {
 
 using L = SettingsListId;
 using R = FaultReason;
-using F = SettingsFault;
+using F = CheckKind;
 
 struct DetailCase {
     std::string name;
