@@ -126,6 +126,18 @@ TEST(SelectionOf, MarksValuesNoEntryGives) {
     EXPECT_EQ(s.month, kInitialSelection.month);
 }
 
+// A list with a switch that none of its entries turns off: a switch that is off stands for no entry. At compile
+// time, where a read past the entries does not compile.
+TEST(PositionIn, SwitchOffWithoutAnEntryForItGivesNone) {
+    static constexpr ListEntry kOnlyOn[] = {{.value = 1, .words = {"1", "1"}, .option = "1"}};
+    constexpr SettingsList kList{.id = SettingsListId::Timelapse, .key = "timelapse", .label = {"", ""},
+                                 .name = "time-lapse", .position = &SettingsSelection::timelapse,
+                                 .field = &DeviceSettings::timelapseInterval, .onSwitch = &DeviceSettings::timelapseOn,
+                                 .entries = kOnlyOn};
+    constexpr std::optional<std::int32_t> kAt = PositionIn(kList, DeviceSettings{});
+    EXPECT_EQ(kAt, std::nullopt);
+}
+
 TEST(SelectionOf, TakesTimelapseOffWhateverTheInterval) {
     DeviceSettings d = ConvertSelection(kInitialSelection).settings;
     d.timelapseOn = 0;
