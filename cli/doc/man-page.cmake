@@ -1,5 +1,5 @@
-# Writes the man page from its template, taking each option's values, default
-# and range from the program's own --help, so that the page says what the
+# Writes the man page from its template, taking each option's values, default,
+# range and conflicts from the program's own --help, so that the page says what the
 # program does without a second copy of its words.
 #   cmake -DPROGRAM=halvo-set -DTEMPLATE=halvo-set.1.in -DOUTPUT=halvo-set.1 -DPROJECT_VERSION=x.y.z -P man-page.cmake
 cmake_minimum_required(VERSION 3.20)
@@ -42,6 +42,16 @@ foreach(token IN LISTS wanted)
     set(value "${CMAKE_MATCH_1}")
   elseif(what STREQUAL "RANGE" AND text_${name} MATCHES "([0-9:-]+ to [0-9:-]+)")
     set(value "${CMAKE_MATCH_1}")
+  elseif(what STREQUAL "NOTWITH" AND text_${name} MATCHES "; (not with --[a-z-]+((, | or )--[a-z-]+)*|goes with no other option)")
+    # What the option does not go with, from the table's conflicts: a sentence, the options in bold.
+    set(value "${CMAKE_MATCH_1}")
+    string(SUBSTRING "${value}" 0 1 first)
+    string(SUBSTRING "${value}" 1 -1 rest)
+    string(TOUPPER "${first}" first)
+    string(REGEX REPLACE "--([a-z-]+)" "<B>\\1<R>" rest "${rest}")
+    string(REPLACE "<B>" "\\fB\\-\\-" rest "${rest}")
+    string(REPLACE "<R>" "\\fR" rest "${rest}")
+    set(value "${first}${rest}.")
   else()
     set(value "")
   endif()

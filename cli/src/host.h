@@ -26,6 +26,11 @@ struct Clock {
     /// know. Empty where no zone can be asked: --zone is refused then, and no change of summer time is named.
     std::function<std::optional<std::int32_t>(const std::optional<std::string>& zone, std::int64_t seconds)>
         offset_at = {};
+    /// A zone name typed in any case as the zone database spells it ("asia/tokyo" gives "Asia/Tokyo"); nothing for
+    /// a name it does not hold. UTC is every system's and not asked here.
+    std::function<std::optional<std::string>(const std::string& name)> zone_named = {};
+    /// Whether zones besides UTC have names here; false on Windows, which has no zone database.
+    bool named_zones = true;
 };
 
 /// The computer's own clock and time zone.

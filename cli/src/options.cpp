@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "halvo/set_file.h"
 #include "halvo/settings_lists.h"
 #include "halvo/settings_words.h"
+#include "failure.h"
 #include "words.h"
 
 namespace halvo::cli {
@@ -28,22 +30,24 @@ constexpr OptionId kWriting[] = {O::Date,      O::Time,   O::Lead,   O::Correcti
 
 constexpr CliOption kOptions[] = {
     {.id = O::Date, .names = "--date", .value = "YYYY-MM-DD", .help = "Date, {first-date} to {last-date}",
-     .byDefault = "this computer's clock now"},
+     .byDefault = "this computer's clock now", .needs = "a date in the form YYYY-MM-DD"},
     {.id = O::Time, .names = "--time", .value = "HH:MM:SS", .help = "Time, {first-time} to {last-time}",
-     .byDefault = "this computer's clock now"},
+     .byDefault = "this computer's clock now", .needs = "a time in the form HH:MM:SS"},
     {.id = O::Lead, .names = "--lead", .value = "SECONDS",
      .help = "0 to {max-lead} seconds added to the clock reading, so that the device can be switched on that much "
              "later and still be right",
      .byDefault = "0, or {default-lead} with --countdown", .excludes = kTypedClock,
-     .why = "moves this computer's clock reading"},
+     .why = "moves this computer's clock reading", .needs = "a whole number of seconds from 0 to {max-lead}"},
     {.id = O::Correction, .names = "--correction", .value = "SECONDS",
      .help = "The camera's start-up delay, -{max-correction} to {max-correction} seconds in tenths: the time written "
              "is that much later, and a countdown ends that much before it, so that the camera's clock is right once "
              "it has started up",
-     .byDefault = "0", .excludes = kTypedClock, .why = "moves this computer's clock reading"},
+     .byDefault = "0", .excludes = kTypedClock, .why = "moves this computer's clock reading",
+     .needs = "a number of seconds from -{max-correction} to {max-correction}, in tenths at most"},
     {.id = O::Zone, .names = "--zone", .value = "NAME",
      .help = "The time zone of the time written: UTC or a name such as Europe/Berlin (on Windows only UTC)",
-     .byDefault = "this computer's", .excludes = kTypedClock, .why = "sets the zone of this computer's clock reading"},
+     .byDefault = "this computer's", .excludes = kTypedClock, .why = "sets the zone of this computer's clock reading",
+     .needs = "UTC or a zone name such as Europe/Berlin"},
     {.id = O::Flip, .list = SettingsListId::ImageFlip, .help = "Image flip: record the picture upside down, for a camera mounted the other way up"},
     {.id = O::Length, .list = SettingsListId::RecordLength, .help = "Length of one recording file, in minutes"},
     {.id = O::Timelapse, .list = SettingsListId::Timelapse,
@@ -55,7 +59,7 @@ constexpr CliOption kOptions[] = {
     {.id = O::Timestamp, .list = SettingsListId::Timestamp, .help = "Draw the date and time into the picture"},
     {.id = O::Output, .names = "-o,--output", .value = "DIR",
      .help = "Folder to write {file} into, e.g. the device's card; it must exist already",
-     .byDefault = "the current folder"},
+     .byDefault = "the current folder", .needs = "the folder to write {file} into"},
     {.id = O::Card, .names = "--card", .takes = Takes::Nothing,
      .help = "Write {file} into the top folder of the camera's card: the one mounted removable volume (of several, "
              "the one holding DCIM or {file})",
@@ -69,17 +73,26 @@ constexpr CliOption kOptions[] = {
      .excludes = kStdoutExcludes, .why = "writes no file"},
     {.id = O::Show, .names = "--show", .takes = Takes::OptionalValue, .value = "[PATH]",
      .help = "Read PATH (a {file}, or a folder holding one), check it and print its settings; exit 1 if the device "
-             "would not read it as written [default PATH: ./{file}]",
-     .excludes = kWriting, .why = "only reads a file"},
+             "would not read it as written",
+     .byDefault = "./{file}", .excludes = kWriting, .why = "only reads a file"},
 };
 
-// The table is in the order of the ids, so that an id finds its option.
+// The table is in the order of the ids, so that an id finds its option;
+// every option that takes a value says what it is, a list's from its words;
+// only an optional value may be left out.
 static_assert(std::size(kOptions) == kOptionCount);
 static_assert([] {
-    for (std::size_t i = 0; i < kOptionCount; ++i)
-        if (static_cast<std::size_t>(kOptions[i].id) != i) return false;
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+        const CliOption& option = kOptions[i];
+        if (static_cast<std::size_t>(option.id) != i) return false;
+        if (option.takes == Takes::Value && (option.needs == nullptr) == !option.list.has_value()) return false;
+        if (option.takes != Takes::Value && option.needs != nullptr) return false;
+    }
     return true;
 }());
+
+// A CLI11 result that stands for a value left out: a byte nobody types.
+constexpr char kLeftOut[] = "\x1f";
 
 // The help text's width, after the column of names.
 constexpr std::size_t kHelpWidth = 60;
@@ -133,18 +146,24 @@ namespace {
 // is short to say) and its default.
 std::string HelpOf(const CliOption& option) {
     std::string help = option.help;
-    if (!option.excludes.empty() && option.excludes.size() <= 3) {
+    if (option.excludes.size() + 1 == kOptionCount) {
+        help += "; goes with no other option";
+    } else if (!option.excludes.empty() && option.excludes.size() <= 3) {
         std::vector<std::string> names;
         for (const OptionId other : option.excludes) names.push_back(LongName(other));
         help += "; not with " + Either(names);
     }
-    // The default stays on one line, where a reader (and the man page) finds it whole.
+    // The default stays on one line, where a reader (and the man page) finds it whole; an optional value's names
+    // the value.
     std::string byDefault;
+    const std::string label = option.takes == Takes::OptionalValue
+                                  ? std::string("[default ") + std::string(option.value).substr(1, std::string(option.value).size() - 2) + ": "
+                                  : std::string("[default: ");
     if (option.byDefault != nullptr) {
-        byDefault = std::string("[default: ") + option.byDefault + "]";
+        byDefault = label + option.byDefault + "]";
     } else if (option.list) {
         const SettingsList& list = ListOf(*option.list);
-        byDefault = std::string("[default: ") + list.Entry(list.initial).option + "]";
+        byDefault = label + list.Entry(list.initial).option + "]";
     }
     return Wrapped(Filled(help), kHelpWidth, Filled(byDefault));
 }
@@ -152,6 +171,56 @@ std::string HelpOf(const CliOption& option) {
 // The names CLI11 takes: a list's option word, or the table's.
 std::string NamesOf(const CliOption& option) {
     return option.list ? std::string("--") + ListOf(*option.list).option : std::string(option.names);
+}
+
+// What an option's value is, for one left out: a list's words, or the table's.
+std::string NeedsOf(const CliOption& option) {
+    if (!option.list) return Filled(option.needs);
+    const SettingsList& list = ListOf(*option.list);
+    std::vector<std::string> words;
+    for (const std::int32_t at : list.optionOrder) words.push_back(list.Entry(at).option);
+    return Either(words);
+}
+
+// Whether a word stands for an option rather than a value: a dash, then not a number ("-1.5" is a value).
+bool LooksLikeOption(const std::string& word) {
+    if (word.size() < 2 || word[0] != '-') return false;
+    const char next = word[1] == '.' && word.size() > 2 ? word[2] : word[1];
+    return !(next >= '0' && next <= '9');
+}
+
+// The option a word names exactly, without a value joined to it ("--length", "-o").
+const CliOption* Named(const std::string& word) {
+    for (const CliOption& option : kOptions) {
+        std::string names = NamesOf(option);
+        for (std::size_t at = 0; at <= names.size();) {
+            const std::size_t end = std::min(names.find(',', at), names.size());
+            if (names.compare(at, end - at, word) == 0 && end - at == word.size()) return &option;
+            at = end + 1;
+        }
+    }
+    return nullptr;
+}
+
+// Words CLI11 left over: the first is named, as typed, with the words it follows.
+std::string Unexpected(const std::vector<std::string>& args, const std::string& first) {
+    if (first.size() > 1 && first[0] == '-' && first != "--") return first + " is not an option";
+    // Find the word where the command line has it: not an option, nor the value right after one.
+    std::size_t at = 0;
+    bool valueNext = false;
+    for (; at < args.size(); ++at) {
+        if (!valueNext && args[at] == first) break;
+        const CliOption* named = Named(args[at]);
+        valueNext = !valueNext && named != nullptr && named->takes != Takes::Nothing && at + 1 < args.size() &&
+                    !LooksLikeOption(args[at + 1]);
+    }
+    std::string text = first + " is neither an option nor the value of one";
+    if (at == 0 || at >= args.size()) return text;
+    const CliOption* before = Named(args[at - 1]);
+    if (before != nullptr && before->takes == Takes::Nothing) return text + "; it follows " + args[at - 1] + ", which takes none";
+    const CliOption* option = at >= 2 ? Named(args[at - 2]) : nullptr;
+    const bool afterValue = option != nullptr && option->takes != Takes::Nothing && !LooksLikeOption(args[at - 1]);
+    return text + "; it follows " + (afterValue ? args[at - 2] + " " + Typed(args[at - 1]) : args[at - 1]);
 }
 
 }  // namespace
@@ -163,25 +232,48 @@ std::string LongName(OptionId id) {
     return names.substr(names.find("--"));
 }
 
-void AddOptions(CLI::App& app, Given& given) {
+void AddOptions(CLI::App& app) {
     for (const CliOption& option : kOptions) {
-        std::optional<std::string>& slot = given.values[static_cast<std::size_t>(option.id)];
         if (option.takes == Takes::Nothing) {
-            app.add_flag_function(NamesOf(option), [&slot](std::int64_t) { slot = std::string(); }, HelpOf(option));
+            app.add_flag(NamesOf(option))->description(HelpOf(option));
             continue;
         }
-        CLI::Option* added = app.add_option_function<std::string>(
-            NamesOf(option), [&slot](const std::string& v) { slot = v; }, HelpOf(option));
-        added->type_name(option.list ? OptionWords(ListOf(*option.list), "|") : std::string(option.value));
-        if (option.takes == Takes::OptionalValue) added->expected(0, 1);
+        // Every value may be left out as far as CLI11 is concerned, and may come
+        // more than once, so that halvo-set can say in its own words what is wrong.
+        CLI::Option* added = app.add_option(NamesOf(option))->description(HelpOf(option));
+        added->expected(0, 1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)->default_str(kLeftOut);
+        // The default above is no default to show: --help shows the value's form alone.
+        added->option_text(option.list ? OptionWords(ListOf(*option.list), "|") : std::string(option.value));
     }
 }
 
-void TakeBareOptions(const CLI::App& app, Given& given) {
+std::optional<std::string> TakeCommandLine(const CLI::App& app, const std::vector<std::string>& args, Given& given) {
     for (const CliOption& option : kOptions) {
-        std::optional<std::string>& slot = given.values[static_cast<std::size_t>(option.id)];
-        if (option.takes == Takes::OptionalValue && !slot && app.count(LongName(option.id)) > 0) slot = std::string();
+        const CLI::Option* parsed = app.get_option(LongName(option.id));
+        if (parsed->count() == 0) continue;
+        const std::string name = LongName(option.id);
+        const std::vector<std::string>& results = parsed->results();
+        if (option.takes == Takes::Nothing) {
+            // CLI11 takes "--card=yes" for a flag's value; a flag has none.
+            for (const std::string& result : results)
+                if (result != "true") return name + " takes no value, but was given " + Typed(result);
+            given.values[static_cast<std::size_t>(option.id)] = std::string();
+            continue;
+        }
+        if (results.size() > 1) {
+            std::vector<std::string> typed;
+            for (const std::string& result : results) typed.push_back(result == kLeftOut ? "nothing" : Typed(result));
+            std::string all = typed.front();
+            for (std::size_t i = 1; i < typed.size(); ++i) all += ", then " + typed[i];
+            return name + " is given " + (results.size() == 2 ? "twice" : std::to_string(results.size()) + " times") +
+                   " (" + all + "); give it once";
+        }
+        const bool leftOut = results.empty() || results.front() == kLeftOut;
+        if (leftOut && option.takes == Takes::Value) return name + " needs a value: " + NeedsOf(option);
+        given.values[static_cast<std::size_t>(option.id)] = leftOut ? std::string() : results.front();
     }
+    if (!app.remaining().empty()) return Unexpected(args, app.remaining().front()) + kHelpHint;
+    return std::nullopt;
 }
 
 std::optional<std::string> Conflict(const Given& given) {

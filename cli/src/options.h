@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "halvo/device_settings.h"
 
@@ -45,6 +46,7 @@ struct CliOption {
     const char* byDefault = nullptr;              ///< what holds without it; null for a list's initial entry
     std::span<const OptionId> excludes = {};      ///< the options it does not go with, in the order named
     const char* why = nullptr;                    ///< why it does not go with them
+    const char* needs = nullptr;                  ///< what its value is, for one left out; null for a list's words
 };
 
 /// The option of an id.
@@ -66,11 +68,13 @@ struct Given {
 /// Text wrapped at spaces to lines of at most `width`, joined by "\n"; `tail` ends it, never broken.
 std::string Wrapped(const std::string& text, std::size_t width, const std::string& tail = "");
 
-/// Adds every option of the table to the app, each storing what was typed into `given`.
-void AddOptions(CLI::App& app, Given& given);
+/// Adds every option of the table to the app, each to be read back by TakeCommandLine.
+void AddOptions(CLI::App& app);
 
-/// Marks options given without a value (a bare --show calls no function of CLI11's); after parsing.
-void TakeBareOptions(const CLI::App& app, Given& given);
+/// Once the app has parsed `args`: every option given, into `given`; or what is wrong with the command line, in
+/// halvo-set's words: a value left out or given twice, a value given to a flag, a word no option takes, an option
+/// that is none.
+std::optional<std::string> TakeCommandLine(const CLI::App& app, const std::vector<std::string>& args, Given& given);
 
 /// The first conflict among the options given, as "--card: finds …, so it does not go with --output".
 std::optional<std::string> Conflict(const Given& given);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -9,6 +10,9 @@
 #include <thread>
 
 #ifndef _WIN32
+#include <filesystem>
+#include <system_error>
+
 #include <sys/stat.h>
 #endif
 
@@ -56,6 +60,8 @@ constexpr char kUtc[] = "UTC";
 
 #ifdef _WIN32
 // Windows has no database of zones by name: only UTC and this computer's own.
+std::optional<std::string> ZoneNamed(const std::string&) { return std::nullopt; }
+
 std::optional<std::int32_t> OffsetAt(const std::optional<std::string>& zone, std::int64_t seconds) {
     if (zone) return *zone == kUtc ? std::optional<std::int32_t>(0) : std::nullopt;
     const std::time_t t = static_cast<std::time_t>(seconds);
@@ -64,13 +70,45 @@ std::optional<std::int32_t> OffsetAt(const std::optional<std::string>& zone, std
     return static_cast<std::int32_t>(_mkgmtime(&local) - t);
 }
 #else
-// A name the zone database holds: a file under TZDIR, or /usr/share/zoneinfo, never outside it.
+// The zone database: TZDIR, or /usr/share/zoneinfo.
+std::string ZoneDirectory() {
+    const char* dir = std::getenv("TZDIR");
+    return dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo";
+}
+
+// A name the zone database holds: a file under its folder, never outside it.
 bool KnownZone(const std::string& name) {
     if (name.empty() || name.front() == '/' || name.find("..") != std::string::npos) return false;
-    const char* dir = std::getenv("TZDIR");
-    const std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo") + "/" + name;
+    const std::string path = ZoneDirectory() + "/" + name;
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Each part of the name matched in any case against the database's folders, as it spells them.
+std::optional<std::string> ZoneNamed(const std::string& name) {
+    if (KnownZone(name)) return name;
+    if (name.empty() || name.front() == '/' || name.find("..") != std::string::npos) return std::nullopt;
+    std::string spelled;
+    std::error_code ec;
+    for (std::size_t at = 0; at <= name.size();) {
+        const std::size_t end = std::min(name.find('/', at), name.size());
+        const std::string part = name.substr(at, end - at);
+        std::optional<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(ZoneDirectory() + "/" + spelled, ec)) {
+            const std::string entryName = entry.path().filename().string();
+            if (SameIgnoringCase(entryName, part)) found = entryName;
+        }
+        if (!found) return std::nullopt;
+        spelled += (spelled.empty() ? "" : "/") + *found;
+        at = end + 1;
+    }
+    return KnownZone(spelled) ? std::optional<std::string>(spelled) : std::nullopt;
 }
 
 // The C library knows one zone at a time, TZ's: it is set for the question and put back after.
@@ -102,7 +140,11 @@ std::optional<std::int32_t> OffsetAt(const std::optional<std::string>& zone, std
 }  // namespace
 
 Clock SystemClock() {
-    return Clock{[] { return std::chrono::system_clock::now(); }, ToLocal, WaitUntil, OffsetAt};
+    Clock clock{[] { return std::chrono::system_clock::now(); }, ToLocal, WaitUntil, OffsetAt, ZoneNamed};
+#ifdef _WIN32
+    clock.named_zones = false;
+#endif
+    return clock;
 }
 
 }  // namespace halvo::cli

@@ -1,6 +1,7 @@
 #include "words.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -45,7 +46,7 @@ DateTime FirstDateTime() {
 DateTime LastDateTime() {
     DateTime d;
     for (const DateTimeField& f : kDateTimeFields) d.*f.field = f.range.last;
-    d.day = DaysInMonth(d.month);
+    d.day = DaysInMonth(d.year, d.month);
     return d;
 }
 
@@ -63,9 +64,9 @@ std::string Said(const SettingsList& list, const DeviceSettings& settings) {
     return at ? EntryText(list, *at) : "?";
 }
 
-std::string Summary(const DeviceSettings& settings) {
+std::string Summary(const DeviceSettings& settings, const std::string& afterTime) {
     const auto lines = Lines(settings);
-    std::string out = lines[0].second + " " + lines[1].second;
+    std::string out = lines[0].second + " " + lines[1].second + afterTime;
     for (std::size_t i = 2; i < lines.size(); ++i) out += ", " + lines[i].first + " " + lines[i].second;
     return out;
 }
@@ -101,7 +102,8 @@ struct CauseWords {
     const char* todo;    // may be empty
     bool systemText;     // the system's own text adds to `why`
 };
-constexpr CauseWords kCauseWords[] = {
+// By cause: every cause has its words at its own place.
+constexpr std::array<CauseWords, kWriteCauses> kCauseWords{{
     {WriteCause::Full, "the card is full", "make room on it", false},
     {WriteCause::ReadOnly, "the card is read-only", "check its lock switch, or mount it for writing", false},
     {WriteCause::Refused, "the folder or the file refuses writing",
@@ -110,7 +112,12 @@ constexpr CauseWords kCauseWords[] = {
      true},
     {WriteCause::NotAFile, "it is not a plain file (a folder, or a link to nothing)", "rename or remove it", false},
     {WriteCause::Other, "", "", true},
-};
+}};
+static_assert([] {
+    for (std::size_t i = 0; i < kCauseWords.size(); ++i)
+        if (static_cast<std::size_t>(kCauseWords[i].cause) != i) return false;
+    return true;
+}());
 
 // The system's own words for a code, without the full stop or line end some systems add.
 std::string SystemText(unsigned long error) {
@@ -123,9 +130,7 @@ std::string SystemText(unsigned long error) {
 }  // namespace
 
 std::string FailureText(const std::string& target, const WriteFailure& failure) {
-    const CauseWords* words = std::find_if(std::begin(kCauseWords), std::end(kCauseWords),
-                                           [&failure](const CauseWords& w) { return w.cause == failure.cause; });
-    if (words == std::end(kCauseWords)) words = &kCauseWords[std::size(kCauseWords) - 1];
+    const CauseWords* words = &kCauseWords[static_cast<std::size_t>(failure.cause)];
     const std::string system = failure.error != 0 && words->systemText ? SystemText(failure.error) : "";
     std::string text = "could not write " + target;
     if (*words->why != '\0') {

@@ -34,8 +34,9 @@ std::string OptionWords(const SettingsList& list, const char* separator);
 /// The entry a list holds in settings, as halvo-set says it ("2 min", "10 s", "off"), or "?" for none.
 std::string Said(const SettingsList& list, const DeviceSettings& settings);
 
-/// The settings in one line, in the order of the file: "2026-12-10 04:40:50, flip off, length 5 min, …".
-std::string Summary(const DeviceSettings& settings);
+/// The settings in one line, in the order of the file: "2026-12-10 04:40:50, flip off, length 5 min, …"; `afterTime`
+/// follows the date and time.
+std::string Summary(const DeviceSettings& settings, const std::string& afterTime = "");
 
 /// A change of summer time that the camera will not follow: "On 28 March 2027 at 02:00 the clocks go forward 1 h;
 /// the camera will not: set it again then."

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# halvo-set on a card that refuses the write, on real mounts: a full tmpfs and
-# a read-only one, inside a private mount namespace so that nothing outlives
-# the test. Each must fail with status 1, name the cause and leave set.txt as
-# it was.
+# halvo-set on a full card and a read-only one, on real tmpfs mounts inside a
+# private mount namespace so that nothing outlives the test. A full card with
+# a set.txt on it takes the new bytes in set.txt's own room; every other case
+# must fail with status 1, name the cause and leave set.txt as it was.
 #   card_failure_mount_test.sh HALVO_SET
 # Exits 77 (skipped) where mounting is not allowed, saying why.
 set -euo pipefail
@@ -36,12 +36,19 @@ expect_previous() {
 full="the card is full; make room on it; any earlier set.txt there is unchanged"
 read_only="the card is read-only; check its lock switch, or mount it for writing; any earlier set.txt there is unchanged"
 
-# A full card: one page, taken by set.txt and a filler.
+# A full card: one page, taken by set.txt and a filler. The temporary file is
+# made but finds no room; set.txt is overwritten in its own.
 mount -t tmpfs -o size=4k halvo-full "$card"
 printf %s "$previous" >"$card/set.txt"
 dd if=/dev/zero of="$card/filler" bs=1k count=64 2>/dev/null || true
-expect_refusal "full card" "$full"
-expect_previous "full card"
+if printf x >"$card/probe" 2>/dev/null; then fail "the tmpfs is not full"; fi
+rm -f "$card/probe"
+out=$("$program" -o "$card" --date 2030-06-15 --time 12:00:00 2>&1) || fail "full card with set.txt: $out"
+[ "$out" = "wrote $card/set.txt: 2030-06-15 12:00:00, flip off, length 2 min, time-lapse off, audio on, USB storage, time stamp on" ] ||
+  fail "full card with set.txt: $out"
+"$program" --date 2030-06-15 --time 12:00:00 --stdout | cmp -s - "$card/set.txt" || fail "full card: set.txt is not the new file"
+[ "$(ls -A "$card" | tr "\n" " ")" = "filler set.txt " ] || fail "full card: left $(ls -A "$card")"
+passed=$((passed + 1))
 # The same without a set.txt: nothing is left behind.
 rm "$card/set.txt"
 : >"$card/filler"

@@ -43,5 +43,21 @@ rm "$card/set.txt"
 if err=$("$program" --card --date 2030-06-15 --time 12:00:02 2>&1); then fail "two cards were accepted"; fi
 case $err in *"found 2 cards and wrote nothing"*"$card"*"/media/$user/STICK"*) ;; *) fail "two cards: $err" ;; esac
 [ ! -e "$card/set.txt" ] && [ ! -e /media/$user/STICK/set.txt ] || fail "wrote with two cards"
-echo "card_mount_test: 4 passed, 0 failed"
+
+# A user the system has no passwd entry for (a container, a bare uid): the
+# name comes from USER, and the card in that user'"'"'s media folder is found.
+umount /media/$user/STICK "$card"
+uid=4242
+while getent passwd "$uid" >/dev/null; do uid=$((uid + 1)); done
+mkdir -p /media/alice/CARD
+mount -t tmpfs -o size=1m,uid=$uid halvo-alice /media/alice/CARD
+if command -v setpriv >/dev/null; then
+  out=$(cd / && setpriv --reuid="$uid" --regid="$uid" --clear-groups env -i USER=alice \
+    "$program" --card --date 2030-06-15 --time 12:00:03 2>&1) || fail "no passwd entry, USER=alice: $out"
+  [ "$out" = "wrote /media/alice/CARD/set.txt: 2030-06-15 12:00:03, flip off, length 2 min, time-lapse off, audio on, USB storage, time stamp on" ] ||
+    fail "no passwd entry, USER=alice: $out"
+  echo "card_mount_test: 5 passed, 0 failed"
+else
+  echo "card_mount_test: 4 passed, 0 failed (setpriv missing: the user without a passwd entry is not tried)"
+fi
 '

@@ -77,13 +77,13 @@ const std::vector<CliCase>& CliCases() {
              "on\n",
              "",
              DeviceSettings{2026, 12, 10, 9, 15, 0, 0, 3, 1, 1, 1, 0, 1}},
-            {"29 February in a common year, as the dialog takes it",
-             Args({"--date", "2023-02-29", "--time", "07:00:00", "-o", "{dir}"}),
+            {"29 February of a leap year",
+             Args({"--date", "2028-02-29", "--time", "07:00:00", "-o", "{dir}"}),
              0,
-             "wrote {file}: 2023-02-29 07:00:00, flip off, length 2 min, time-lapse off, audio on, USB storage, time stamp "
+             "wrote {file}: 2028-02-29 07:00:00, flip off, length 2 min, time-lapse off, audio on, USB storage, time stamp "
              "on\n",
              "",
-             At(2023, 2, 29, 7, 0, 0)},
+             At(2028, 2, 29, 7, 0, 0)},
 
             Refused("length 4", with({"--length", "4", "-o", "{dir}"}), "--length: 4 is not one of 1, 2, 3, 5"),
             Refused("flip yes", with({"--flip", "yes", "-o", "{dir}"}), "--flip: yes is not one of on, off"),
@@ -97,6 +97,8 @@ const std::vector<CliCase>& CliCases() {
 
             Refused("30 February", Args({"--date", "2023-02-30", "--time", "10:00:00", "-o", "{dir}"}),
                     "--date: 2023-02-30 is not a date the device accepts (day 30 of month 2)"),
+            Refused("29 February of a common year", Args({"--date", "2026-02-29", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date: 2026-02-29 is not a date the device accepts (day 29 of month 2; 2026 is not a leap year)"),
             Refused("31 April", Args({"--date", "2024-04-31", "--time", "10:00:00", "-o", "{dir}"}),
                     "--date: 2024-04-31 is not a date the device accepts (day 31 of month 4)"),
             Refused("year 2020", Args({"--date", "2020-12-31", "--time", "10:00:00", "-o", "{dir}"}),
@@ -171,11 +173,29 @@ const std::vector<CliCase>& CliCases() {
             Refused("a file for a folder", with({"-o", "{file}"}), "--output: {file} is not a folder"),
             Refused("unknown option", with({"--colour", "red", "-o", "{dir}"}),
                     "--colour is not an option (see halvo-set --help)"),
-            Refused("stray word", with({"-o", "{dir}", "now"}), "unexpected argument now (see halvo-set --help)"),
-            Refused("value missing", Args({"-o", "{dir}", "--length"}),
-                    "--length: 1 required 1|2|3|5 missing (see halvo-set --help)"),
+            Refused("a short option that is none", with({"-x", "-o", "{dir}"}), "-x is not an option (see halvo-set --help)"),
+            // halvo-set's own words for what its parser refuses, each naming the option or the word it follows.
+            Refused("stray word", with({"-o", "{dir}", "now"}),
+                    "now is neither an option nor the value of one; it follows -o {dir} (see halvo-set --help)"),
+            Refused("stray word after a flag", with({"--stdout", "now"}),
+                    "now is neither an option nor the value of one; it follows --stdout, which takes none (see "
+                    "halvo-set --help)"),
+            Refused("stray word first", Args({"now", "-o", "{dir}"}),
+                    "now is neither an option nor the value of one (see halvo-set --help)"),
+            Refused("a second word for --show", Args({"--show", "{dir}", "extra"}),
+                    "extra is neither an option nor the value of one; it follows --show {dir} (see halvo-set --help)"),
+            Refused("value missing", Args({"-o", "{dir}", "--length"}), "--length needs a value: 1, 2, 3 or 5"),
+            Refused("value missing before the next option", Args({"--date", "--time", "10:00:00", "-o", "{dir}"}),
+                    "--date needs a value: a date in the form YYYY-MM-DD"),
+            Refused("folder missing", Args({"--date", "2026-01-01", "--time", "10:00:00", "-o"}),
+                    "--output needs a value: the folder to write set.txt into"),
+            Refused("correction missing", Args({"--correction"}),
+                    "--correction needs a value: a number of seconds from -60 to 60, in tenths at most"),
             Refused("option twice", with({"--length", "1", "--length", "2", "-o", "{dir}"}),
-                    "--length: At Most 1 required but received 2 (see halvo-set --help)"),
+                    "--length is given twice (1, then 2); give it once"),
+            Refused("folder three times", with({"-o", "{dir}", "--output", "{dir}", "-o", ""}),
+                    "--output is given 3 times ({dir}, then {dir}, then \"\"); give it once"),
+            Refused("a value for a flag", with({"--stdout=yes"}), "--stdout takes no value, but was given yes"),
         };
         return c;
     }();

@@ -75,7 +75,10 @@ const CauseCase kCases[] = {
      ": it is not a plain file (a folder, or a link to nothing); rename or remove it"},
     {"NoSpaceOnCreateNoSetTxt", Before::Nothing, false, Step::CreateNew, ENOSPC, C::Full, true,
      ": the card is full; make room on it; any earlier set.txt there is unchanged"},
-    {"OverQuotaOnFlush", Before::SetTxt, false, Step::Flush, EDQUOT, C::Full, true,
+    {"OverQuotaOnFlushNoSetTxt", Before::Nothing, false, Step::Flush, EDQUOT, C::Full, true,
+     ": the card is full; make room on it; any earlier set.txt there is unchanged"},
+    // No room for the temporary file nor for a byte in set.txt's own (an empty set.txt has none): it stays whole.
+    {"NoSpaceOnWriteEvenInPlace", Before::SetTxt, false, Step::Write, ENOSPC, C::Full, true,
      ": the card is full; make room on it; any earlier set.txt there is unchanged"},
     {"NoSpaceCuttingInPlace", Before::SetTxt, true, Step::EndHere, ENOSPC, C::Full, false,
      ": the card is full; make room on it; the set.txt there may be incomplete: write it again"},

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <tuple>
@@ -99,6 +101,12 @@ TEST(HalvoSetProgram, ShowPrintsTheSettingsOfAGoodFile) {
     }
 }
 
+// A golden file's bytes, as text.
+std::string Golden(const char* name) {
+    std::ifstream in(std::string(HALVO_GOLDEN_DIR) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 TEST(HalvoSetProgram, ShowNamesTheFirstProblemAndFails) {
     struct Case {
         const char* name;
@@ -126,6 +134,11 @@ TEST(HalvoSetProgram, ShowNamesTheFirstProblemAndFails) {
         {"BOM", "\xef\xbb\xbf" + std::string(good.begin(), good.end()),
          "byte 0, line 1: the file starts with a UTF-8 byte-order mark, which the device does not expect"},
         {"empty", "", "byte 0, line 1: the file is empty; set.txt is 282 bytes"},
+        {"saved again as UTF-8", Golden("set-initial-saved-as-utf8.txt"),
+         "byte 0, line 1: saved by a text editor as UTF-8; the camera reads only the file Halvo writes: write it again"},
+        {"saved again as Shift_JIS", Golden("set-initial-saved-as-shift-jis.txt"),
+         "byte 0, line 1: saved by a text editor as Shift_JIS; the camera reads only the file Halvo writes: write it "
+         "again"},
         // Up to 1 MiB is read and judged; one byte more is not read at all.
         {"1 MiB", std::string(good.begin(), good.end()) + std::string(kMiB - good.size(), 'x'),
          "byte 282, line 13: 1048294 bytes follow the 7 spaces that end set.txt (282 bytes, no line end after the last "

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli_cases.h"
+#include "halvo/calendar.h"
 #include "halvo/set_file.h"
 #include "halvo/set_file_reader.h"
 #include "halvo_set.h"
@@ -189,6 +190,16 @@ TEST(HalvoSetInProcess, StdoutGetsTheFileBytesAndNothingElse) {
     EXPECT_TRUE(switched);
 }
 
+// A lead of nine digits is still a number of seconds; ten are refused (the case table).
+TEST(HalvoSetInProcess, LeadOfNineDigitsIsTaken) {
+    const Outcome o = RunWith({"--lead", "000000030", "--stdout"}, kDecember);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.size(), kSetFileSize);
+    const SetFileReading r = ParseSetFile(std::vector<std::uint8_t>(o.out.begin(), o.out.end()));
+    ASSERT_TRUE(r.settings.has_value());
+    EXPECT_EQ(DateTimeOf(*r.settings), (DateTime{2026, 12, 10, 9, 15, 30}));
+}
+
 TEST(HalvoSetInProcess, StdoutThatFailsIsAFileError) {
     std::ostringstream out, err;
     out.setstate(std::ios::badbit);
@@ -246,6 +257,20 @@ TEST(HalvoSetInProcess, HelpNamesEveryOptionWithItsValuesAndDefault) {
         "Exit status: 0",          "missing --output folder",
     };
     for (const char* text : expected) EXPECT_NE(o.out.find(text), std::string::npos) << text;
+    // Facts from the core and the table, wherever the help's lines break them.
+    std::string joined;
+    for (std::size_t at = 0; at < o.out.size(); ++at) {
+        if (o.out[at] == '\n') {
+            while (at + 1 < o.out.size() && o.out[at + 1] == ' ') ++at;
+            joined += ' ';
+        } else {
+            joined += o.out[at];
+        }
+    }
+    for (const char* text : {"The camera's start-up delay, -60 to 60 seconds in tenths",
+                             "Ctrl-C stops it; not with --date, --time or --stdout",
+                             "not with --output or --stdout", "as written; goes with no other option"})
+        EXPECT_NE(joined.find(text), std::string::npos) << text;
     // The time-lapse help runs over two lines; its default ends the second.
     const std::size_t interval = o.out.find("interval in seconds\n");
     ASSERT_NE(interval, std::string::npos);
@@ -269,12 +294,12 @@ TEST(HalvoSetInProcess, ShowReadsBackWhatWasWritten) {
     const char* const lengths[] = {"1", "2", "3", "5"};
     const char* const timelapses[] = {"off", "2", "5", "10"};
     const char* const usbs[] = {"storage", "video"};
-    constexpr int kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
     ScratchFolder dir("run-show-round-trip");
     for (int i = 0; i < 300; ++i) {
         char date[48], time[48];
-        const int month = 1 + pick(12);
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2021 + pick(30), month, 1 + pick(kMonthDays[month - 1]));
+        const int year = 2021 + pick(30), month = 1 + pick(12);
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, 1 + pick(DaysInMonth(year, month)));
         std::snprintf(time, sizeof time, "%02d:%02d:%02d", pick(24), pick(60), pick(60));
         const std::string flip = on_off[pick(2)], length = lengths[pick(4)], timelapse = timelapses[pick(4)];
         const std::string audio = on_off[pick(2)], usb = usbs[pick(2)], stamp = on_off[pick(2)];

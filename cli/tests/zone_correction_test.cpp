@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -37,11 +40,25 @@ std::optional<std::int32_t> TestZones(const std::optional<std::string>& zone, st
     return std::nullopt;
 }
 
+// The names TestZones knows, as a zone database spells them, found in any case.
+std::optional<std::string> TestZoneNamed(const std::string& name) {
+    for (const char* known : {"Asia/Tokyo", "Europe/Berlin", "Australia/Lord_Howe"}) {
+        const std::string spelled = known;
+        if (spelled.size() == name.size() &&
+            std::equal(spelled.begin(), spelled.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return spelled;
+    }
+    return std::nullopt;
+}
+
 // A clock that stands still until it is waited on; the local zone is UTC.
 struct TestClock {
     system_clock::time_point now = kStart;
     std::vector<system_clock::time_point> waits;
     bool zones = true;
+    bool namedZones = true;  // false: as on Windows, UTC alone
 
     Clock ToClock() {
         Clock clock{[this] { return now; },
@@ -53,7 +70,11 @@ struct TestClock {
                         now = t;
                         return true;
                     }};
-        if (zones) clock.offset_at = TestZones;
+        if (zones) {
+            clock.offset_at = TestZones;
+            clock.zone_named = TestZoneNamed;
+        }
+        clock.named_zones = namedZones;
         return clock;
     }
 };
@@ -88,6 +109,7 @@ TEST(HalvoSetZone, WritesTheZonesTimeAndNamesItsNextChange) {
     const Case cases[] = {
         {"this computer's", {}, {2026, 12, 10, 9, 15, 0}, ""},
         {"UTC", {"--zone", "UTC"}, {2026, 12, 10, 9, 15, 0}, ""},
+        {"UTC in small letters", {"--zone", "utc"}, {2026, 12, 10, 9, 15, 0}, ""},
         {"Tokyo, without summer time", {"--zone", "Asia/Tokyo"}, {2026, 12, 10, 18, 15, 0}, ""},
         {"Berlin, forward in March", {"--zone", "Europe/Berlin"}, {2026, 12, 10, 10, 15, 0},
          "On 28 March 2027 at 02:00 the clocks go forward 1 h; the camera will not: set it again then."},
@@ -112,21 +134,29 @@ TEST(HalvoSetZone, RefusesWhatItCannotAsk) {
         const char* name;
         std::vector<std::string> args;
         bool zones;
+        bool named;
         std::string err;
     };
-    const std::string unknown = " is not a time zone this computer knows (UTC, or a name such as Europe/Berlin; on "
-                                "Windows only UTC)\n";
+    const std::string unknown =
+        " is not a time zone this computer knows (UTC, or a name of the zone database such as Europe/Berlin)\n";
     const Case cases[] = {
-        {"unknown name", {"--zone", "Mars/Base"}, true, "halvo-set: --zone: Mars/Base" + unknown},
-        {"empty name", {"--zone", ""}, true, "halvo-set: --zone: \"\"" + unknown},
-        {"a system that knows no zones", {"--zone", "UTC"}, false, "halvo-set: --zone: UTC" + unknown},
-        {"with a typed date", {"--zone", "UTC", "--date", "2030-01-01"}, true,
+        {"unknown name", {"--zone", "Mars/Base"}, true, true, "halvo-set: --zone: Mars/Base" + unknown},
+        {"empty name", {"--zone", ""}, true, true, "halvo-set: --zone: \"\"" + unknown},
+        // A name the database holds in another case is not an unknown one.
+        {"a name in the wrong case", {"--zone", "asia/tokyo"}, true, true,
+         "halvo-set: --zone: asia/tokyo is written Asia/Tokyo (zone names are case-sensitive)\n"},
+        {"a named zone on Windows", {"--zone", "Asia/Tokyo"}, true, false,
+         "halvo-set: --zone: Asia/Tokyo: on Windows only UTC is available\n"},
+        {"a system that can ask no zone", {"--zone", "UTC"}, false, true,
+         "halvo-set: --zone: UTC is not a time zone this computer knows (it can ask no zone's offset)\n"},
+        {"with a typed date", {"--zone", "UTC", "--date", "2030-01-01"}, true, true,
          "halvo-set: --zone: sets the zone of this computer's clock reading, so it does not go with --date\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestClock clock;
         clock.zones = c.zones;
+        clock.namedZones = c.named;
         const Outcome o = RunHalvoSet(c.args, clock);
         EXPECT_EQ(o.status, kExitUsage);
         EXPECT_EQ(o.err, c.err);
@@ -140,17 +170,19 @@ TEST(HalvoSetCorrection, MovesTheWrittenSecondAndTheCountdownsEnd) {
         const char* correction;
         DateTime written;
         system_clock::time_point switchOn;
+        const char* said;  // after the written time, where the correction moved its second
     };
     const sys_seconds base = sys_days(2026y / 12 / 10) + 9h + 15min;
     const Case cases[] = {
         // 09:15:00.4 + 20 s lead + 2 s = 09:15:22.4: second 22, switched on at 20.
-        {"2", {2026, 12, 10, 9, 15, 22}, base + 20s},
-        {"+0.5", {2026, 12, 10, 9, 15, 20}, base + 19500ms},
+        {"2", {2026, 12, 10, 9, 15, 22}, base + 20s, " (with the +2.0 s correction)"},
+        // 20.9: the same second as without it, so nothing to say.
+        {"+0.5", {2026, 12, 10, 9, 15, 20}, base + 19500ms, ""},
         // 20.4 + 0.6 = 21.0 exactly: the carry reaches the next second.
-        {"0.6", {2026, 12, 10, 9, 15, 21}, base + 20400ms},
-        {"-1.5", {2026, 12, 10, 9, 15, 18}, base + 19500ms},
-        {"60", {2026, 12, 10, 9, 16, 20}, base + 20s},
-        {"-60.0", {2026, 12, 10, 9, 14, 20}, base + 20s},
+        {"0.6", {2026, 12, 10, 9, 15, 21}, base + 20400ms, " (with the +0.6 s correction)"},
+        {"-1.5", {2026, 12, 10, 9, 15, 18}, base + 19500ms, " (with the -1.5 s correction)"},
+        {"60", {2026, 12, 10, 9, 16, 20}, base + 20s, " (with the +60.0 s correction)"},
+        {"-60.0", {2026, 12, 10, 9, 14, 20}, base + 20s, " (with the -60.0 s correction)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.correction);
@@ -161,6 +193,9 @@ TEST(HalvoSetCorrection, MovesTheWrittenSecondAndTheCountdownsEnd) {
         ASSERT_FALSE(clock.waits.empty());
         EXPECT_EQ(clock.waits.back(), c.switchOn);
         EXPECT_TRUE(o.out.ends_with("switch the camera on now\n")) << o.out;
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", c.written.hour, c.written.minute, c.written.second);
+        EXPECT_NE(o.out.find(std::string(time) + c.said + ", flip off"), std::string::npos) << o.out;
     }
 }
 
@@ -168,7 +203,11 @@ TEST(HalvoSetCorrection, RefusesAnythingButSecondsInTenthsWithinAMinute) {
     for (const char* text : {"60.1", "-61", "1.25", "", "-", ".5", "1.", "abc", "1e1", "--1", "100"}) {
         SCOPED_TRACE(text);
         TestClock clock;
-        const Outcome o = RunHalvoSet({"--correction", text}, clock);
+        // A value that starts with two dashes goes after "=", where it cannot be taken for an option.
+        const bool dashes = std::string(text).starts_with("--");
+        const Outcome o = RunHalvoSet(dashes ? std::vector<std::string>{std::string("--correction=") + text}
+                                             : std::vector<std::string>{"--correction", text},
+                                      clock);
         EXPECT_EQ(o.status, kExitUsage);
         EXPECT_EQ(o.err, std::string("halvo-set: --correction: ") + (*text == '\0' ? "\"\"" : text) +
                              " is not a number of seconds from -60 to 60, in tenths at most\n");
@@ -188,6 +227,14 @@ TEST(SystemZones, FollowTheZoneDatabase) {
     EXPECT_EQ(clock.offset_at("UTC", kBerlinSpring2027), 0);
     EXPECT_EQ(clock.offset_at("Mars/Base", kBerlinSpring2027), std::nullopt);
     EXPECT_EQ(clock.offset_at("../../etc/passwd", kBerlinSpring2027), std::nullopt);
+    // A name in another case is found as the database spells it; an unknown one is not.
+    ASSERT_TRUE(clock.zone_named);
+    EXPECT_TRUE(clock.named_zones);
+    EXPECT_EQ(clock.zone_named("Europe/Berlin"), "Europe/Berlin");
+    EXPECT_EQ(clock.zone_named("europe/BERLIN"), "Europe/Berlin");
+    EXPECT_EQ(clock.zone_named("Mars/Base"), std::nullopt);
+    EXPECT_EQ(clock.zone_named("europe"), std::nullopt);  // a folder of zones, not one
+    EXPECT_EQ(clock.zone_named("../../etc/passwd"), std::nullopt);
     // Sydney, in the south, goes back at 03:00 on 4 April 2027 (3 April, 16:00 UTC); Lord Howe half an hour.
     EXPECT_EQ(clock.offset_at("Australia/Sydney", 1'806'768'000 - 1), 11 * 3600);
     EXPECT_EQ(clock.offset_at("Australia/Sydney", 1'806'768'000), 10 * 3600);

@@ -35,12 +35,12 @@ static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.end(), [](const
 SettingsFaults CheckSettings(const DeviceSettings& settings) {
     SettingsFaults faults;
     for (const SettingsList& list : kSettingsLists) {
-        if (!ListTakes(list, settings)) faults.push_back({list.fault, list.id, FaultReason::OutsideList});
+        if (!ListTakes(list, settings)) faults.push_back({list.kind, list.id, FaultReason::OutsideList});
     }
     // Days the month does not have, checked after every list, also where the
     // month's or the day's own check failed.
-    if (!MonthHasDay(settings.month, settings.day)) {
-        faults.push_back({ListOf(SettingsListId::Day).fault, SettingsListId::Day, FaultReason::NoSuchDay});
+    if (!MonthHasDay(settings.year, settings.month, settings.day)) {
+        faults.push_back({ListOf(SettingsListId::Day).kind, SettingsListId::Day, FaultReason::NoSuchDay});
     }
     return faults;
 }

@@ -157,6 +157,59 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::
     return true;
 }
 
+// Whether the bytes are well-formed UTF-8 holding more than ASCII: what an
+// editor saves. set.txt as written never is, as each Big5 label starts with a
+// byte that UTF-8 only allows inside a character.
+bool IsUtf8BeyondAscii(std::span<const std::uint8_t> bytes) {
+    bool beyond = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::uint8_t lead = bytes[at];
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        // The lead byte says the length and the range of the byte after it (no
+        // overlong forms, no surrogates, nothing past U+10FFFF).
+        std::size_t length = 0;
+        std::uint8_t low = 0x80, high = 0xbf;
+        if (lead >= 0xc2 && lead <= 0xdf) {
+            length = 2;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            length = 3;
+            if (lead == 0xe0) low = 0xa0;
+            if (lead == 0xed) high = 0x9f;
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            length = 4;
+            if (lead == 0xf0) low = 0x90;
+            if (lead == 0xf4) high = 0x8f;
+        } else {
+            return false;
+        }
+        if (bytes.size() - at < length || bytes[at + 1] < low || bytes[at + 1] > high) return false;
+        for (std::size_t k = 2; k < length; ++k)
+            if ((bytes[at + k] & 0xc0) != 0x80) return false;
+        at += length;
+        beyond = true;
+    }
+    return beyond;
+}
+
+// What an editor's copy of set.txt is: the whole file judged at once, in the
+// owner's terms; none for anything else.
+std::optional<SetFileProblem> SavedByAnEditor(std::span<const std::uint8_t> bytes) {
+    constexpr char kAgain[] = "; the camera reads only the file Halvo writes: write it again";
+    if (IsUtf8BeyondAscii(bytes)) {
+        return SetFileProblem{SetFileProblemKind::SavedAsUtf8, 0, 1,
+                              std::string("saved by a text editor as UTF-8") + kAgain, std::nullopt};
+    }
+    if (bytes.size() >= std::size(kLabelYearShiftJis) &&
+        std::equal(std::begin(kLabelYearShiftJis), std::end(kLabelYearShiftJis), bytes.begin())) {
+        return SetFileProblem{SetFileProblemKind::SavedAsShiftJis, 0, 1,
+                              std::string("saved by a text editor as Shift_JIS") + kAgain, std::nullopt};
+    }
+    return std::nullopt;
+}
+
 std::string Padded(std::int32_t v, std::size_t digits) {
     char text[16];
     std::snprintf(text, sizeof text, "%0*d", static_cast<int>(digits), static_cast<int>(v));
@@ -214,10 +267,13 @@ std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSetting
             return shown + " is not " + Padded(list.numbers->first, line.digits) + " to " +
                    Padded(list.numbers->last, line.digits);
         }
-        // No leap-year rule: 29 February is taken in every year.
-        if (line.list == SettingsListId::Day && !MonthHasDay(earlier.month, v)) {
-            return shown + " of month " + Padded(earlier.month, DigitsOf(&DeviceSettings::month)) + ", which has " +
-                   std::to_string(DaysInMonth(earlier.month)) + " days";
+        if (line.list == SettingsListId::Day && !MonthHasDay(earlier.year, earlier.month, v)) {
+            const std::string year = Padded(earlier.year, DigitsOf(&DeviceSettings::year));
+            const std::string month = Padded(earlier.month, DigitsOf(&DeviceSettings::month));
+            return shown + " of month " + month + ", which has " +
+                   std::to_string(DaysInMonth(earlier.year, earlier.month)) + " days" +
+                   (earlier.month == 2 ? " in " + year : "") + ": " + year + "-" + month + "-" +
+                   Padded(v, line.digits) + " does not exist";
         }
         return {};
     }
@@ -249,7 +305,6 @@ std::string Refusal(const SetFileLine& line, std::int32_t v, const DeviceSetting
     }
     const std::string state = std::string(list.name) + " " + Either(words);
     return shown + " with " + state + "; it is " + Either(values) + " whenever " + list.name + " is " + Either(words);
-    return {};
 }
 
 bool ReadAll(Reader& r, DeviceSettings& s) {
@@ -285,6 +340,10 @@ SetFileReading ParseSetFile(std::span<const std::uint8_t> bytes) {
                                         "the file starts with a UTF-16 byte-order mark; the device reads single "
                                         "bytes with Big5 labels",
                                         std::nullopt};
+        return result;
+    }
+    if (std::optional<SetFileProblem> copy = SavedByAnEditor(bytes)) {
+        result.problem = std::move(copy);
         return result;
     }
     Reader reader(bytes);

@@ -1,7 +1,7 @@
 // The writer's policy: a temporary file beside set.txt, flushed and moved over
 // it in one step; writing the existing file in place where another program or
-// the folder forbids that; clean-up that tries again; stale temporary files of
-// crashed writes removed. Every file-system step goes through FileSystem
+// the folder forbids that, or a full card has no room for a second file;
+// clean-up that tries again; stale temporary files of crashed writes removed. Every file-system step goes through FileSystem
 // (file_system.h), which each system implements in a file of its own.
 
 #include <atomic>
@@ -151,8 +151,8 @@ WriteCause CauseOf(SystemError error) {
     }
 }
 
-WriteFailure Failed(SettingsFault fault, SystemError error, bool previousKept = true) {
-    return WriteFailure{fault, CauseOf(error), error, previousKept};
+WriteFailure Failed(WriteStage stage, SystemError error, bool previousKept = true) {
+    return WriteFailure{stage, CauseOf(error), error, previousKept};
 }
 
 // A run of steps, of which the first to fail explains the write's failure;
@@ -177,16 +177,20 @@ private:
     SystemError error_ = kNoError;
 };
 
-// All the bytes, however few the system takes at a time.
-void WriteAll(FileSystem& fs, FileHandle f, const SetFileBytes& bytes, Steps& steps) {
+// All the bytes, however few the system takes at a time; gives back how many it wrote.
+std::size_t WriteAll(FileSystem& fs, FileHandle f, const SetFileBytes& bytes, Steps& steps) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::size_t left = bytes.size() - done;
         std::size_t written = 0;
-        if (!steps.Take(fs.Write(f, bytes.data() + done, left, written))) return;
-        if (written == 0 || written > left) return steps.Fail();
+        if (!steps.Take(fs.Write(f, bytes.data() + done, left, written))) return done;
+        if (written == 0 || written > left) {
+            steps.Fail();
+            return done;
+        }
         done += written;
     }
+    return done;
 }
 
 // How creating the temporary file went; Blocked is a refusal for access or
@@ -233,14 +237,17 @@ FileHandle CreateTemporary(FileSystem& fs, const PathBuffer& target, PathBuffer&
 std::optional<WriteFailure> WriteInPlace(FileSystem& fs, const PathBuffer& target, const SetFileBytes& bytes) {
     FileHandle f = kNoFile;
     if (const SystemError error = fs.OpenExisting(target.Get(), f); error != kNoError) {
-        return Failed(SettingsFault::FileOpen, error);
+        return Failed(WriteStage::Open, error);
     }
     Steps steps;
-    WriteAll(fs, f, bytes, steps);
+    const std::size_t written = WriteAll(fs, f, bytes, steps);
+    // A full card that refused the very first byte (an empty set.txt has no
+    // room of its own) left the file as it was; a failing card may not have.
+    const bool untouched = written == 0 && Classify(steps.Error()) == Failure::Full;
     if (steps.Ok()) steps.Take(fs.EndHere(f));
     if (steps.Ok()) steps.Take(fs.Flush(f));
     steps.Take(fs.Close(f));
-    if (!steps.Ok()) return Failed(SettingsFault::FileWrite, steps.Error(), false);
+    if (!steps.Ok()) return Failed(WriteStage::Write, steps.Error(), untouched);
     return std::nullopt;
 }
 
@@ -248,13 +255,13 @@ std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& sett
                                       std::size_t length) {
     PathBuffer target;
     if (!target.Append(directory, length) || !target.EndWithSeparator() || !target.AppendAscii(kSetFileName)) {
-        return Failed(SettingsFault::FileOpen, kPathTooLong);
+        return Failed(WriteStage::Open, kPathTooLong);
     }
     unsigned long attributes = 0;
     SystemError refusal = kNoError;
     const Target found = fs.Resolve(target, attributes, refusal);
-    if (found == Target::NotAFile) return WriteFailure{SettingsFault::FileOpen, WriteCause::NotAFile, refusal};
-    if (found == Target::Refused) return Failed(SettingsFault::FileOpen, refusal);
+    if (found == Target::NotAFile) return WriteFailure{WriteStage::Open, WriteCause::NotAFile, refusal};
+    if (found == Target::Refused) return Failed(WriteStage::Open, refusal);
     RemoveStaleTemporaries(fs, target);
 
     const SetFileBytes bytes = ToDiskBytes(EncodeSetRecord(settings));
@@ -264,7 +271,7 @@ std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& sett
     const FileHandle f = CreateTemporary(fs, target, temporary, created, createError);
     if (created != Created::Done) {
         if (created == Created::Blocked && found == Target::Present) return WriteInPlace(fs, target, bytes);
-        return Failed(SettingsFault::FileOpen, createError);
+        return Failed(WriteStage::Open, createError);
     }
 
     Steps steps;
@@ -276,20 +283,26 @@ std::optional<WriteFailure> WriteInto(FileSystem& fs, const DeviceSettings& sett
     if (steps.Ok()) steps.Take(fs.SetAttributes(temporary.Get(), attributes));
     if (!steps.Ok()) {
         RemoveTemporary(fs, temporary);
-        return Failed(SettingsFault::FileWrite, steps.Error());
+        // A card kept full on purpose (a dash camera's loop recording) still
+        // makes an empty file, then has no room for its bytes; set.txt's own
+        // room takes them.
+        if (Classify(steps.Error()) == Failure::Full && found == Target::Present) {
+            return WriteInPlace(fs, target, bytes);
+        }
+        return Failed(WriteStage::Write, steps.Error());
     }
     const SystemError replaced = fs.Replace(temporary.Get(), target.Get());
     if (replaced == kNoError) {
         PathBuffer folder;
-        if (!FolderOf(target, folder)) return Failed(SettingsFault::FileWrite, kPathTooLong, false);
+        if (!FolderOf(target, folder)) return Failed(WriteStage::Write, kPathTooLong, false);
         if (const SystemError error = fs.FlushFolder(folder.Get()); error != kNoError) {
-            return Failed(SettingsFault::FileWrite, error, false);
+            return Failed(WriteStage::Write, error, false);
         }
         return std::nullopt;
     }
     RemoveTemporary(fs, temporary);
     if (Classify(replaced) == Failure::Refused && found == Target::Present) return WriteInPlace(fs, target, bytes);
-    return Failed(SettingsFault::FileWrite, replaced);
+    return Failed(WriteStage::Write, replaced);
 }
 
 }  // namespace

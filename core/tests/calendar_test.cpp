@@ -8,15 +8,18 @@
 namespace halvo {
 namespace {
 
-TEST(DaysInMonth, FollowsTheDeviceRuleWithoutLeapYears) {
-    constexpr std::int32_t kExpected[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (std::int32_t month = 1; month <= 12; ++month) EXPECT_EQ(DaysInMonth(month), kExpected[month - 1]) << month;
+TEST(DaysInMonth, GivesFebruaryIts29thInLeapYearsOnly) {
+    constexpr std::int32_t kExpected[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (std::int32_t month = 1; month <= 12; ++month)
+        EXPECT_EQ(DaysInMonth(2023, month), kExpected[month - 1]) << month;
+    for (std::int32_t year : {2024, 2028, 2048, 2000}) EXPECT_EQ(DaysInMonth(year, 2), 29) << year;
+    for (std::int32_t year : {2021, 2022, 2023, 2025, 2026, 2050, 2100}) EXPECT_EQ(DaysInMonth(year, 2), 28) << year;
 }
 
 TEST(DaysInMonth, IsZeroOutsideTheYear) {
     for (std::int32_t month : {0, 13, -1, std::numeric_limits<std::int32_t>::min(),
                                std::numeric_limits<std::int32_t>::max()})
-        EXPECT_EQ(DaysInMonth(month), 0) << month;
+        EXPECT_EQ(DaysInMonth(2024, month), 0) << month;
 }
 
 TEST(PositionsFromClock, GivesEachListPosition) {

@@ -12,7 +12,7 @@
 namespace halvo {
 namespace {
 
-using F = SettingsFault;
+using F = CheckKind;
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
@@ -58,7 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FaultCase{"Feb30", With([](SettingsSelection& s) { s.month = 1; s.day = 29; }), {F::DateTime}},
         FaultCase{"Feb31", With([](SettingsSelection& s) { s.month = 1; s.day = 30; }), {F::DateTime}},
-        FaultCase{"Feb29NonLeapYear", With([](SettingsSelection& s) { s.year = 2; s.month = 1; s.day = 28; }), {}},
+        FaultCase{"Feb29NonLeapYear", With([](SettingsSelection& s) { s.year = 2; s.month = 1; s.day = 28; }),
+                  {F::DateTime}},
+        FaultCase{"Feb29In2024", With([](SettingsSelection& s) { s.year = 3; s.month = 1; s.day = 28; }), {}},
+        FaultCase{"Feb29In2048", With([](SettingsSelection& s) { s.year = 27; s.month = 1; s.day = 28; }), {}},
         FaultCase{"Apr31", With([](SettingsSelection& s) { s.month = 3; s.day = 30; }), {F::DateTime}},
         FaultCase{"Jun31", With([](SettingsSelection& s) { s.month = 5; s.day = 30; }), {F::DateTime}},
         FaultCase{"Sep31", With([](SettingsSelection& s) { s.month = 8; s.day = 30; }), {F::DateTime}},
@@ -213,7 +216,9 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"Initial", [](DeviceSettings&) {}, {}},
         ValueCase{"EveryLengthAndInterval",
                   [](DeviceSettings& d) { d.recordMinutes = 5; d.timelapseOn = 1; d.timelapseInterval = 2; }, {}},
-        ValueCase{"Feb29", [](DeviceSettings& d) { d.month = 2; d.day = 29; }, {}},
+        ValueCase{"Feb29In2024", [](DeviceSettings& d) { d.year = 2024; d.month = 2; d.day = 29; }, {}},
+        ValueCase{"Feb29In2023", [](DeviceSettings& d) { d.year = 2023; d.month = 2; d.day = 29; },
+                  {{F::DateTime, L::Day, FaultReason::NoSuchDay}}},
         ValueCase{"Length4", [](DeviceSettings& d) { d.recordMinutes = 4; }, {{F::Option, L::RecordLength, kOutside}}},
         ValueCase{"Length0", [](DeviceSettings& d) { d.recordMinutes = 0; }, {{F::Option, L::RecordLength, kOutside}}},
         ValueCase{"Interval3", [](DeviceSettings& d) { d.timelapseOn = 1; d.timelapseInterval = 3; },

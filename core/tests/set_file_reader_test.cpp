@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -39,9 +41,8 @@ TEST(ParseSetFile, ReadsTheInitialFile) {
 }
 
 TEST(ParseSetFile, ReadsBoundaryDates) {
-    // No leap-year rule: 29 February is taken in 2023 as the dialog takes it.
     const DeviceSettings cases[] = {
-        {2023, 2, 29, 12, 0, 0, 0, 2, 0, 0, 1, 0, 1}, {2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0},
+        {2024, 2, 29, 12, 0, 0, 0, 2, 0, 0, 1, 0, 1}, {2048, 2, 29, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1}, {2050, 12, 31, 23, 59, 59, 1, 5, 1, 2, 0, 1, 0},
         {2021, 1, 31, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0},  {2030, 4, 30, 0, 0, 0, 1, 3, 1, 1, 1, 1, 1},
     };
     for (const DeviceSettings& s : cases) {
@@ -168,6 +169,12 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
              Put(f, kDayAt, "30");
          },
          K::Value, kDayAt, 3, "day 30 of month 02"},
+        {"29 February 2021",
+         [](File& f) {
+             Put(f, kMonthAt, "02");
+             Put(f, kDayAt, "29");
+         },
+         K::Value, kDayAt, 3, "day 29 of month 02, which has 28 days in 2021: 2021-02-29 does not exist"},
         {"31 April",
          [](File& f) {
              Put(f, kMonthAt, "04");
@@ -190,7 +197,7 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
          "switch 2"},
         {"interval 3", [](File& f) { Put(f, kIntervalAt, "3"); }, K::Value, kIntervalAt, 10, "interval 3"},
         {"interval with time-lapse off", [](File& f) { Put(f, kIntervalAt, "1"); }, K::Value, kIntervalAt, 10,
-         "time-lapse off"},
+         "it is 0 whenever time-lapse is off"},
         {"audio 2", [](File& f) { Put(f, kAudioAt, "2"); }, K::Value, kAudioAt, 11, "audio 2"},
         {"USB 2", [](File& f) { Put(f, kUsbAt, "2"); }, K::Value, kUsbAt, 12, "USB 2"},
         {"time stamp 9", [](File& f) { Put(f, kStampAt, "9"); }, K::Value, kStampAt, 13, "time stamp 9"},
@@ -222,6 +229,68 @@ TEST(ParseSetFile, ReportsTheFirstProblemWithItsPlace) {
         EXPECT_EQ(r.problem->line, c.line) << r.problem->message;
         EXPECT_NE(r.problem->message.find(c.says), std::string::npos) << r.problem->message;
     }
+}
+
+std::vector<std::uint8_t> Golden(const char* name) {
+    std::ifstream in(std::string(HALVO_GOLDEN_DIR) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// set.txt opened in a text editor and saved again: the labels are the same
+// words in another encoding, which the reader names as such rather than as a
+// wrong byte. A mark in front still counts as the mark.
+TEST(ParseSetFile, NamesTheEncodingAnEditorSavedTheFileIn) {
+    using K = SetFileProblemKind;
+    struct Case {
+        const char* name;
+        File bytes;
+        K kind;
+        const char* says;
+    };
+    const File utf8 = Golden("set-initial-saved-as-utf8.txt");
+    const File shiftJis = Golden("set-initial-saved-as-shift-jis.txt");
+    ASSERT_EQ(utf8.size(), 343u);
+    ASSERT_EQ(shiftJis.size(), 278u);
+    File utf8WithMark = {0xef, 0xbb, 0xbf};
+    utf8WithMark.insert(utf8WithMark.end(), utf8.begin(), utf8.end());
+    // Only the year line, as an editor that cut the rest would leave it.
+    const File utf8YearLine(utf8.begin(), utf8.begin() + 12);
+    const Case cases[] = {
+        {"UTF-8", utf8, K::SavedAsUtf8,
+         "saved by a text editor as UTF-8; the camera reads only the file Halvo writes: write it again"},
+        {"UTF-8, year line only", utf8YearLine, K::SavedAsUtf8, "as UTF-8"},
+        {"Shift_JIS", shiftJis, K::SavedAsShiftJis,
+         "saved by a text editor as Shift_JIS; the camera reads only the file Halvo writes: write it again"},
+        {"UTF-8 with a mark", utf8WithMark, K::ByteOrderMark, "UTF-8 byte-order mark"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SetFileReading r = ParseSetFile(c.bytes);
+        ASSERT_TRUE(r.problem.has_value());
+        EXPECT_EQ(r.problem->kind, c.kind) << r.problem->message;
+        EXPECT_EQ(r.problem->offset, 0u);
+        EXPECT_EQ(r.problem->setting, std::nullopt);
+        EXPECT_NE(r.problem->message.find(c.says), std::string::npos) << r.problem->message;
+    }
+}
+
+// Damage that is no editor's encoding stays a wrong byte in its place: a lone
+// byte past ASCII, a cut UTF-8 character, an overlong form, a surrogate.
+TEST(ParseSetFile, TellsAWrongByteFromAnEditorsEncoding) {
+    const File cases[] = {
+        {0xe5, 0xb9},                    // 年 cut short
+        {0xc0, 0xa6, ' ', '=', ' '},     // an overlong form
+        {0xed, 0xa0, 0x80, ' ', '=', ' '},  // a surrogate
+        {0x94, 0x4f, ' ', '=', ' '},     // Shift_JIS, but not 年
+        {'Y', 'e', 'a', 'r', ' ', '=', ' '},
+    };
+    for (const File& bytes : cases) {
+        const SetFileReading r = ParseSetFile(bytes);
+        ASSERT_TRUE(r.problem.has_value());
+        EXPECT_EQ(r.problem->kind, SetFileProblemKind::Label) << r.problem->message;
+    }
+    // Every valid file is Big5, so never taken for UTF-8.
+    EXPECT_TRUE(ParseSetFile(FileFor(kInitialSettings)).settings.has_value());
 }
 
 // A problem in a label or a value names its setting, for front ends that word

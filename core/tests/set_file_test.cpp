@@ -151,16 +151,16 @@ TEST_F(WriteSetFileTest, WritesIntoTheCurrentDirectory) {
     EXPECT_EQ(ReadFile(dir_ / "set.txt"), Golden());
 }
 
-TEST_F(WriteSetFileTest, DirectoryNamedSetTxtIsAFileOpenFault) {
+TEST_F(WriteSetFileTest, DirectoryNamedSetTxtFailsAtOpening) {
     fs::create_directory(dir_ / "set.txt");
-    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_), SettingsFault::FileOpen);
+    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_), WriteStage::Open);
     EXPECT_TRUE(fs::is_directory(dir_ / "set.txt"));
     EXPECT_TRUE(fs::is_empty(dir_ / "set.txt"));
     EXPECT_EQ(Entries(), std::vector<std::string>{"set.txt"});
 }
 
-TEST_F(WriteSetFileTest, MissingDirectoryIsAFileOpenFault) {
-    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_ / "absent"), SettingsFault::FileOpen);
+TEST_F(WriteSetFileTest, MissingDirectoryFailsAtOpening) {
+    EXPECT_EQ(WriteSetFile(kInitialSettings, dir_ / "absent"), WriteStage::Open);
     EXPECT_FALSE(fs::exists(dir_ / "absent"));
 }
 
@@ -175,7 +175,7 @@ TEST_F(WriteSetFileTest, FailedWriteKeepsThePreviousFile) {
         FileSizeLimit limit(100);
         fault = WriteSetFile(kInitialSettings, dir_);
     }
-    EXPECT_EQ(fault, SettingsFault::FileWrite);
+    EXPECT_EQ(fault, WriteStage::Write);
     const auto bytes = ReadFile(dir_ / "set.txt");
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), previous);
     EXPECT_EQ(Entries(), std::vector<std::string>{"set.txt"});
@@ -187,7 +187,7 @@ TEST_F(WriteSetFileTest, FailedWriteLeavesNoFileWhereThereWasNone) {
         FileSizeLimit limit(0);
         fault = WriteSetFile(kInitialSettings, dir_);
     }
-    EXPECT_EQ(fault, SettingsFault::FileWrite);
+    EXPECT_EQ(fault, WriteStage::Write);
     EXPECT_TRUE(Entries().empty());
 }
 #endif

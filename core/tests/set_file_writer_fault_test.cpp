@@ -91,10 +91,10 @@ protected:
         EXPECT_EQ(ReadFile(card_ / "set.txt"), Contents(left));
         EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
     }
-    // The fault alone: these tables tell FileOpen from FileWrite; the causes have tests of their own.
-    std::optional<SettingsFault> Write() {
+    // The stage alone: these tables tell opening from writing; the causes have tests of their own.
+    std::optional<WriteStage> Write() {
         const std::optional<WriteFailure> failure = internal::WriteSetFile(fs_, kSettings, card_.native());
-        return failure ? std::optional<SettingsFault>(failure->fault) : std::nullopt;
+        return failure ? std::optional<WriteStage>(failure->stage) : std::nullopt;
     }
     // Every write below must close what it opened.
     void TearDown() override {
@@ -105,7 +105,7 @@ protected:
     ScriptedFileSystem fs_;
 };
 
-std::string Describe(const std::optional<SettingsFault>& fault) {
+std::string Describe(const std::optional<WriteStage>& fault) {
     return fault ? std::to_string(static_cast<int>(*fault)) : "none";
 }
 
@@ -117,7 +117,7 @@ struct StepCase {
     bool present;  // set.txt is there before
     Step step;
     SystemError error;
-    std::optional<SettingsFault> fault;
+    std::optional<WriteStage> fault;
     Left left;
 };
 
@@ -138,8 +138,8 @@ TEST_P(StepFaultTest, ReportsAndLeavesWhatTheReadmeSays) {
 // Through the temporary file, a failure before the replace leaves set.txt as
 // it was and removes the temporary file; in place, the README allows a
 // part-written file once writing began (here the writes themselves succeeded).
-constexpr auto kWrite = SettingsFault::FileWrite;
-constexpr auto kOpen = SettingsFault::FileOpen;
+constexpr auto kWrite = WriteStage::Write;
+constexpr auto kOpen = WriteStage::Open;
 const StepCase kStepCases[] = {
     {"TemporaryWriteFails", false, true, Step::Write, kIoError, kWrite, Left::Old},
     {"TemporaryWriteFailsNoSetTxt", false, false, Step::Write, kIoError, kWrite, Left::Nothing},
@@ -162,6 +162,67 @@ const StepCase kStepCases[] = {
 INSTANTIATE_TEST_SUITE_P(Steps, StepFaultTest, ::testing::ValuesIn(kStepCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// --- a full card: the temporary file is made, its bytes find no room -------------
+
+#ifdef _WIN32
+constexpr SystemError kNoRoom[] = {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL};
+#else
+constexpr SystemError kNoRoom[] = {ENOSPC, EDQUOT};
+#endif
+
+struct FullCase {
+    const char* name;
+    Step step;  // the step of the temporary file that finds no room
+};
+
+class FullCardTest : public FaultTest,
+                     public ::testing::WithParamInterface<std::tuple<FullCase, SystemError, bool>> {};
+
+// With set.txt there, its own room takes the bytes in place and the temporary
+// file is gone; without it, the write is an error and nothing is left.
+TEST_P(FullCardTest, ExistingSetTxtIsWrittenInPlaceOtherwiseFull) {
+    const auto& [c, error, present] = GetParam();
+    Given(present);
+    fs_.Fail(c.step, error, 1);
+
+    const std::optional<WriteFailure> failure = internal::WriteSetFile(fs_, kSettings, card_.native());
+    EXPECT_EQ(fs_.Count(Step::CreateNew), 1);
+    EXPECT_GE(fs_.Count(Step::Remove), 1) << "the temporary file must be removed";
+    EXPECT_EQ(fs_.Count(Step::Replace), 0);
+    if (present) {
+        EXPECT_FALSE(failure.has_value()) << static_cast<int>(failure->cause);
+        EXPECT_EQ(fs_.Count(Step::OpenExisting), 1);
+        ExpectCard(Left::New);
+    } else {
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->stage, WriteStage::Write);
+        EXPECT_EQ(failure->cause, WriteCause::Full);
+        EXPECT_TRUE(failure->previousKept);
+        EXPECT_EQ(fs_.Count(Step::OpenExisting), 0);
+        ExpectCard(Left::Nothing);
+    }
+}
+
+// Another failure of the same steps is no reason to touch set.txt.
+TEST_F(FaultTest, FailingCardIsNotTakenForAFullOne) {
+    Given(true);
+    fs_.Fail(Step::Write, kIoError, 1);
+    EXPECT_EQ(Describe(Write()), Describe(WriteStage::Write));
+    EXPECT_EQ(fs_.Count(Step::OpenExisting), 0);
+    ExpectCard(Left::Old);
+}
+
+constexpr FullCase kFullCases[] = {{"Write", Step::Write}, {"Flush", Step::Flush}, {"Close", Step::Close}};
+
+INSTANTIATE_TEST_SUITE_P(Full, FullCardTest,
+                         ::testing::Combine(::testing::ValuesIn(kFullCases), ::testing::ValuesIn(kNoRoom),
+                                            ::testing::Bool()),
+                         [](const auto& row) {
+                             return std::string(std::get<0>(row.param).name) + "Code" +
+                                    std::to_string(std::get<1>(row.param)) +
+                                    (std::get<2>(row.param) ? "" : "NoSetTxt");
+                         });
+
 // --- the replace refused or failing --------------------------------------------
 
 struct ReplaceCase {
@@ -169,7 +230,7 @@ struct ReplaceCase {
     SystemError error;
     bool present;
     bool inPlace;  // the writer falls back to writing set.txt in place
-    std::optional<SettingsFault> fault;
+    std::optional<WriteStage> fault;
     Left left;
 };
 
@@ -306,7 +367,7 @@ INSTANTIATE_TEST_SUITE_P(ShortWrites, ShortWriteTest, ::testing::ValuesIn(kShort
 TEST_F(FaultTest, WriteThatTakesNothingIsAFault) {
     Given(true);
     fs_.writeLimit = 0;
-    EXPECT_EQ(Write(), SettingsFault::FileWrite);
+    EXPECT_EQ(Write(), WriteStage::Write);
     EXPECT_EQ(fs_.Count(Step::Write), 1);
     ExpectCard(Left::Old);
 }
@@ -315,7 +376,7 @@ TEST_F(FaultTest, WriteThatTakesNothingInPlaceIsAFault) {
     Given(true);
     fs_.Fail(Step::CreateNew, kAccessDenied);
     fs_.writeLimit = 0;
-    EXPECT_EQ(Write(), SettingsFault::FileWrite);
+    EXPECT_EQ(Write(), WriteStage::Write);
     EXPECT_EQ(fs_.Count(Step::Write), 1);
     ExpectCard(Left::Old);
 }
@@ -396,25 +457,25 @@ TEST_F(FaultTest, TakenNamesAreSkippedAndLeftAlone) {
     EXPECT_EQ(Entries(card_).size(), 3u);
 }
 
-TEST_F(FaultTest, EveryNameTakenIsAFileOpenFault) {
+TEST_F(FaultTest, EveryNameTakenFailsAtOpening) {
     Given(true);
     fs_.Fail(Step::CreateNew, kExists);
-    EXPECT_EQ(Write(), SettingsFault::FileOpen);
+    EXPECT_EQ(Write(), WriteStage::Open);
     EXPECT_EQ(fs_.Count(Step::CreateNew), 100);
     EXPECT_EQ(fs_.Count(Step::OpenExisting), 0);
     ExpectCard(Left::Old);
 }
 
-TEST_F(FaultTest, FolderPathHoldingANulIsAFileOpenFaultBeforeAnyStep) {
+TEST_F(FaultTest, FolderPathHoldingANulFailsAtOpeningBeforeAnyStep) {
     NativePath folder = card_.native();
     folder.insert(folder.begin() + 2, NativePath::value_type(0));
-    EXPECT_EQ(internal::WriteSetFile(fs_, kSettings, folder), SettingsFault::FileOpen);
+    EXPECT_EQ(internal::WriteSetFile(fs_, kSettings, folder), WriteStage::Open);
     EXPECT_TRUE(fs_.steps.empty());
 }
 
 // A folder whose path leaves room for "set.txt" but not for the temporary
-// name: a FileOpen fault, with or without set.txt, and nothing written.
-TEST_F(FaultTest, FolderPathTooLongForTheTemporaryNameIsAFileOpenFault) {
+// name: a failure to open, with or without set.txt, and nothing written.
+TEST_F(FaultTest, FolderPathTooLongForTheTemporaryNameFailsAtOpening) {
     const std::size_t setTxt = 1 + sizeof(kSetFileName) - 1;  // separator and name
     for (Target found : {Target::Present, Target::Missing}) {
         for (std::size_t spare : {std::size_t{1}, std::size_t{10}}) {
@@ -422,7 +483,7 @@ TEST_F(FaultTest, FolderPathTooLongForTheTemporaryNameIsAFileOpenFault) {
             fs.resolveAs = found;
             const NativePath folder(internal::kPathRoom - 1 - setTxt - spare, NativePath::value_type('d'));
             const auto failure = internal::WriteSetFile(fs, kSettings, folder);
-            EXPECT_EQ(failure, SettingsFault::FileOpen) << spare;
+            EXPECT_EQ(failure, WriteStage::Open) << spare;
             if (failure) {
                 EXPECT_EQ(failure->error, internal::kPathTooLong) << "the system's code for a long path";
             }
@@ -433,7 +494,7 @@ TEST_F(FaultTest, FolderPathTooLongForTheTemporaryNameIsAFileOpenFault) {
     }
     // One character more and set.txt's own path does not fit either.
     const NativePath folder(internal::kPathRoom - setTxt, NativePath::value_type('d'));
-    EXPECT_EQ(internal::WriteSetFile(fs_, kSettings, folder), SettingsFault::FileOpen);
+    EXPECT_EQ(internal::WriteSetFile(fs_, kSettings, folder), WriteStage::Open);
     EXPECT_TRUE(fs_.steps.empty());
 }
 
@@ -447,7 +508,7 @@ TEST_P(CleanUpTest, BusyTemporaryFileIsTriedAgainAfterGrowingWaits) {
     fs_.Fail(Step::Flush, kIoError);
     for (int n = 1; n <= busy; ++n) fs_.Fail(Step::Remove, kBusy, n);
 
-    EXPECT_EQ(Write(), SettingsFault::FileWrite);
+    EXPECT_EQ(Write(), WriteStage::Write);
     const std::vector<unsigned long> waits = {10, 50, 100, 200};
     const std::size_t tries = std::min<std::size_t>(std::size_t(busy), waits.size());
     EXPECT_EQ(fs_.pauses, std::vector<unsigned long>(waits.begin(), waits.begin() + std::ptrdiff_t(tries)));
@@ -503,7 +564,7 @@ TEST_F(FaultTest, NoFileIsLeftOpenOnAnyPath) {
     }
     write([](ScriptedFileSystem& fs) { fs.Fail(Step::Replace, kBusy); });
     write([](ScriptedFileSystem& fs) { fs.Fail(Step::Remove, kBusy).Fail(Step::Flush, kIoError); });
-    EXPECT_EQ(WriteSetFile(kSettings, (card_ / "absent").native()), SettingsFault::FileOpen);
+    EXPECT_EQ(WriteSetFile(kSettings, (card_ / "absent").native()), WriteStage::Open);
     EXPECT_EQ(OpenFileCount(), before);
 }
 

@@ -92,10 +92,10 @@ TEST_F(WriterTest, LinkIsFollowedAndTheFileItNamesIsReplaced) {
     EXPECT_EQ(Entries(dir_ / "real"), std::vector<std::string>{"settings.txt"});
 }
 
-TEST_F(WriterTest, DanglingLinkIsAFileOpenFaultAndCreatesNothing) {
+TEST_F(WriterTest, DanglingLinkFailsAtOpeningAndCreatesNothing) {
     if (!LinkSetTxt(card_, dir_ / "absent.txt")) GTEST_SKIP() << "symbolic links unavailable";
 
-    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), SettingsFault::FileOpen);
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), WriteStage::Open);
     EXPECT_TRUE(IsLink(card_ / "set.txt"));
     EXPECT_FALSE(fs::exists(dir_ / "absent.txt"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
@@ -114,7 +114,9 @@ TEST_F(WriterTest, StaleTemporaryFilesOfTheWritersPatternAreRemovedAndNothingEls
     using namespace std::chrono_literals;
     WriteRaw(card_ / "set.txt", "previous");
     // Left by crashed writes, long ago: these go.
-    const std::vector<std::string> stale = {".set.txt.4242.0.tmp", ".set.txt.1.17.tmp", ".set.txt.4294967295.99.tmp"};
+    const std::vector<std::string> stale = {".set.txt.4242.0.tmp", ".set.txt.1.17.tmp", ".set.txt.4294967295.99.tmp",
+                                            // The most digits a number of the name has: a 64-bit maximum.
+                                            ".set.txt.18446744073709551615.0.tmp"};
     // A write in progress right now in another process: its file is fresh and stays.
     const std::string inProgress = ".set.txt.4243.0.tmp";
     // Other people's files, however old: alike in name, but not the exact pattern.
@@ -151,6 +153,17 @@ TEST_F(WriterTest, StaleTemporaryFilesOfTheWritersPatternAreRemovedAndNothingEls
 #else
     EXPECT_EQ(Entries(card_).size(), 1 + 1 + others.size() + 1);
 #endif
+}
+
+// Ten minutes is the line between another write in progress and a crash's
+// leftover: a few seconds either side of it.
+TEST_F(WriterTest, TemporaryFileIsStaleTenMinutesAfterItsLastWrite) {
+    using namespace std::chrono_literals;
+    Leave(card_ / ".set.txt.4242.0.tmp", 605s);
+    Leave(card_ / ".set.txt.4243.0.tmp", 590s);
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), std::nullopt);
+    EXPECT_FALSE(fs::exists(card_ / ".set.txt.4242.0.tmp")) << "a leftover of 605 s was kept";
+    EXPECT_TRUE(fs::exists(card_ / ".set.txt.4243.0.tmp")) << "a write of 590 s ago was taken for a leftover";
 }
 
 #ifdef _WIN32
@@ -192,7 +205,7 @@ TEST_F(WriterTest, FileHeldWithoutWriteSharingIsRefusedUntouched) {
 
     const auto fault = WriteSetFile(kSettings, card_.native());
     CloseHandle(reader);
-    EXPECT_EQ(fault, SettingsFault::FileOpen);
+    EXPECT_EQ(fault, WriteStage::Open);
     EXPECT_EQ(ReadFile(card_ / "set.txt"), AsBytes("previous"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
 }
@@ -234,7 +247,7 @@ TEST_F(WriterTest, ReadOnlyFileIsRefusedUntouched) {
     WriteRaw(target, "previous");
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 
-    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), SettingsFault::FileOpen);
+    EXPECT_EQ(WriteSetFile(kSettings, card_.native()), WriteStage::Open);
     EXPECT_EQ(ReadFile(target), AsBytes("previous"));
     EXPECT_EQ(GetFileAttributesW(target.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
               DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN});
@@ -287,14 +300,14 @@ TEST_F(WriterTest, FolderThatRefusesNewFilesGetsSetTxtWrittenInPlace) {
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"});
 }
 
-TEST_F(WriterTest, FolderThatRefusesNewFilesWithoutSetTxtIsAFileOpenFault) {
+TEST_F(WriterTest, FolderThatRefusesNewFilesWithoutSetTxtFailsAtOpening) {
     std::optional<WriteFailure> fault;
     {
         ImmutableFolder locked(card_);
         if (!locked.Set()) GTEST_SKIP() << "this file system or process cannot mark a folder immutable";
         fault = WriteSetFile(kSettings, card_.native());
     }
-    EXPECT_EQ(fault, SettingsFault::FileOpen);
+    EXPECT_EQ(fault, WriteStage::Open);
     EXPECT_TRUE(Entries(card_).empty());
 }
 
@@ -350,7 +363,7 @@ TEST_F(WriterTest, CleanUpTriesAgainWhenTheTemporaryFileIsBusy) {
     const int unused = g_watch.unlinkFailures;
     g_watch.unlinkFailures = 0;
     EXPECT_EQ(unused, 0) << "the clean-up never ran";
-    EXPECT_EQ(fault, SettingsFault::FileWrite);
+    EXPECT_EQ(fault, WriteStage::Write);
     EXPECT_EQ(ReadFile(card_ / "set.txt"), AsBytes("previous"));
     EXPECT_EQ(Entries(card_), std::vector<std::string>{"set.txt"}) << "a stray temporary file was left";
 }
@@ -370,6 +383,25 @@ TEST_F(WriterTest, FolderIsFlushedAfterTheReplace) {
     }
     EXPECT_TRUE(folderFlushedAfterReplace) << g_watch.flushes.size()
                                            << " flushes, none of the folder after the replace";
+}
+
+// A program started with standard input closed hands out descriptor 0 to the
+// first file it opens: the folder is flushed all the same.
+TEST_F(WriterTest, FolderOpenedAsDescriptorZeroIsFlushed) {
+    WriteRaw(card_ / "set.txt", "previous");
+    const int savedInput = ::dup(0);
+    ASSERT_GE(savedInput, 0);
+    ::close(0);
+    g_watch.watched = card_ / "set.txt";
+    g_watch.flushes.clear();
+    g_watch.logFlushes = true;
+    const auto fault = WriteSetFile(kSettings, card_.native());
+    g_watch.logFlushes = false;
+    ::dup2(savedInput, 0);
+    ::close(savedInput);
+    EXPECT_EQ(fault, std::nullopt);
+    ASSERT_FALSE(g_watch.flushes.empty());
+    EXPECT_EQ(fs::path(g_watch.flushes.back().first), fs::canonical(card_)) << "the folder was not flushed";
 }
 
 TEST_F(WriterTest, CurrentFolderIsFlushedToo) {

@@ -22,7 +22,7 @@ namespace {
 
 using L = SettingsListId;
 using R = FaultReason;
-using F = SettingsFault;
+using F = CheckKind;
 
 struct DetailCase {
     std::string name;
@@ -69,20 +69,32 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MonthHasDay, FollowsTheDeviceRule) {
     struct Case {
-        std::int32_t month, day;
+        std::int32_t year, month, day;
         bool stands;
     };
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr Case kCases[] = {
-        {2, 29, true},   {2, 30, false},  {2, 32, false},  {2, 0, true},     // February judges every day past 29
-        {4, 30, true},   {4, 31, false},  {11, 31, false}, {6, 32, true},    // 30-day months only their 31st
-        {1, 31, true},   {12, 31, true},  {7, 31, true},   {8, 31, true},
-        {0, 31, true},   {13, 31, true},  {-1, kMax, true},                  // other months are the range check's
+        // February judges every day past its last: the 29th only in a leap year.
+        {2024, 2, 29, true},  {2028, 2, 29, true},   {2023, 2, 29, false}, {2021, 2, 29, false}, {2050, 2, 29, false},
+        {2024, 2, 30, false}, {2024, 2, 32, false},  {2023, 2, 28, true},  {2023, 2, 0, true},
+        // 30-day months only their 31st.
+        {2023, 4, 30, true},  {2023, 4, 31, false},  {2023, 11, 31, false}, {2023, 6, 32, true},
+        {2023, 1, 31, true},  {2023, 12, 31, true},  {2023, 7, 31, true},   {2023, 8, 31, true},
+        // Other months are the range check's.
+        {2023, 0, 31, true},  {2023, 13, 31, true},  {2023, -1, kMax, true},
     };
-    for (const Case& c : kCases) EXPECT_EQ(MonthHasDay(c.month, c.day), c.stands) << c.month << "/" << c.day;
+    for (const Case& c : kCases)
+        EXPECT_EQ(MonthHasDay(c.year, c.month, c.day), c.stands) << c.year << "/" << c.month << "/" << c.day;
 }
 
 // Every entry of every list comes back as the position it was picked at.
+TEST(SettingsLists, ListsOfNumbersHoldTheirWholeRange) {
+    EXPECT_EQ(ListOf(SettingsListId::Year).Size(), 30);
+    EXPECT_EQ(ListOf(SettingsListId::Month).Size(), 12);
+    EXPECT_EQ(ListOf(SettingsListId::Day).Size(), 31);
+    EXPECT_EQ(ListOf(SettingsListId::Second).Size(), 60);
+}
+
 TEST(SelectionOf, UndoesConvertSelectionForEveryEntry) {
     for (const SettingsList& list : kSettingsLists) {
         for (std::int32_t at = 0; at < list.Size(); ++at) {
@@ -97,18 +109,33 @@ TEST(SelectionOf, UndoesConvertSelectionForEveryEntry) {
 }
 
 TEST(SelectionOf, MarksValuesNoEntryGives) {
-    DeviceSettings d = ConvertSelection(kInitialSelection).settings;
-    d.year = 2051;
-    d.recordMinutes = 4;
-    d.timelapseOn = 1;
-    d.timelapseInterval = 3;
-    d.usbMode = 2;
-    const SettingsSelection s = SelectionOf(d);
+    // At compile time, where a read past a list's last entry does not compile.
+    constexpr SettingsSelection s = SelectionOf([] {
+        DeviceSettings d = kInitialValues;
+        d.year = 2051;
+        d.recordMinutes = 4;
+        d.timelapseOn = 1;
+        d.timelapseInterval = 3;
+        d.usbMode = 2;
+        return d;
+    }());
     EXPECT_EQ(s.year, -1);
     EXPECT_EQ(s.recordLength, -1);
     EXPECT_EQ(s.timelapse, -1);
     EXPECT_EQ(s.usbMode, -1);
     EXPECT_EQ(s.month, kInitialSelection.month);
+}
+
+// A list with a switch that none of its entries turns off: a switch that is off stands for no entry. At compile
+// time, where a read past the entries does not compile.
+TEST(PositionIn, SwitchOffWithoutAnEntryForItGivesNone) {
+    static constexpr ListEntry kOnlyOn[] = {{.value = 1, .words = {"1", "1"}, .option = "1"}};
+    constexpr SettingsList kList{.id = SettingsListId::Timelapse, .key = "timelapse", .label = {"", ""},
+                                 .name = "time-lapse", .position = &SettingsSelection::timelapse,
+                                 .field = &DeviceSettings::timelapseInterval, .onSwitch = &DeviceSettings::timelapseOn,
+                                 .entries = kOnlyOn};
+    constexpr std::optional<std::int32_t> kAt = PositionIn(kList, DeviceSettings{});
+    EXPECT_EQ(kAt, std::nullopt);
 }
 
 TEST(SelectionOf, TakesTimelapseOffWhateverTheInterval) {
@@ -122,6 +149,9 @@ TEST(ToUtf16, ConvertsEachLengthOfSequence) {
     static_assert(ToUtf16<char16_t, 4>("いいえ") == std::array<char16_t, 4>{0x3044, 0x3044, 0x3048, 0});
     static_assert(ToUtf16<char16_t, 4>("A\xc3\xa9") == std::array<char16_t, 4>{0x41, 0xe9, 0, 0});
     static_assert(ToUtf16<char16_t, 3>("\xf0\x9f\x98\x80") == std::array<char16_t, 3>{0xd83d, 0xde00, 0});
+    // The first code point past 16 bits, at run time.
+    const char* const first = "\xf0\x90\x80\x80";
+    EXPECT_EQ((ToUtf16<char16_t, 3>(first)), (std::array<char16_t, 3>{0xd800, 0xdc00, 0}));
     // At run time a text that does not fit is cut, still terminated.
     const char* const longer = "1234";
     EXPECT_EQ((ToUtf16<char16_t, 3>(longer)), (std::array<char16_t, 3>{u'1', u'2', 0}));

@@ -153,7 +153,7 @@ void CHalvoDlg::ApplySettings() {
     }
     if (!conversion.faults.empty()) return;
 
-    // FileOpen and FileWrite alike: set.txt is as it was before.
+    // A failure to open or to write alike: one "ERROR!", as for a failed check.
     if (WriteSetFile(conversion.settings)) {
         ShowError();
         OnOK();

@@ -105,9 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {2021, 1, 1, 0, 0, 0, 0, 3, 1, 2, 1, 0, 1}},
         WriteCase{"FiveMinutesNoTimelapse", {0, 0, 0, 0, 0, 0, 0, 3, 3, 1, 0, 1},
                   {2021, 1, 1, 0, 0, 0, 0, 5, 0, 0, 1, 0, 1}},
-        // The device takes 29 February in any year.
-        WriteCase{"TwentyNinthOfFebruary2023", {2, 1, 28, 0, 0, 0, 0, 1, 3, 1, 0, 1},
-                  {2023, 2, 29, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1}},
+        // 29 February of a leap year.
+        WriteCase{"TwentyNinthOfFebruary2024", {3, 1, 28, 0, 0, 0, 0, 1, 3, 1, 0, 1},
+                  {2024, 2, 29, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1}},
         WriteCase{"ThirtiethOfApril", {3, 3, 29, 0, 0, 0, 0, 1, 3, 1, 0, 1},
                   {2024, 4, 30, 0, 0, 0, 0, 2, 0, 0, 1, 0, 1}}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -123,8 +123,9 @@ struct FaultCase {
 
 void KeepPrevious(const TempDir& dir) { dir.Write("set.txt", kPrevious); }
 
-std::function<void(const HalvoProcess&)> Date(int month, int day) {
-    return [month, day](const HalvoProcess& app) {
+std::function<void(const HalvoProcess&)> Date(int month, int day, int year = kFirstYear) {
+    return [month, day, year](const HalvoProcess& app) {
+        ASSERT_TRUE(app.Select(IDC_YEAR, year - kFirstYear));
         ASSERT_TRUE(app.Select(IDC_MONTH, month - 1));
         ASSERT_TRUE(app.Select(IDC_DAY, day - 1));
     };
@@ -156,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, ApplyFaultTest,
     ::testing::Values(
         FaultCase{"ThirtiethOfFebruary", KeepPrevious, Date(2, 30), 1},
+        // A date that does not exist: 2023 is no leap year.
+        FaultCase{"TwentyNinthOfFebruary2023", KeepPrevious, Date(2, 29, 2023), 1},
         FaultCase{"ThirtyFirstOfApril", KeepPrevious, Date(4, 31), 1},
         FaultCase{"ThirtyFirstOfJune", KeepPrevious, Date(6, 31), 1},
         FaultCase{"ThirtyFirstOfSeptember", KeepPrevious, Date(9, 31), 1},

@@ -124,7 +124,7 @@ EMSCRIPTEN_KEEPALIVE int halvo_file_size() { return static_cast<int>(kSetFileSiz
 
 EMSCRIPTEN_KEEPALIVE const char* halvo_file_name() { return kSetFileName; }
 
-EMSCRIPTEN_KEEPALIVE const char* halvo_fault_name(int fault) { return NameIn(kSettingsFaultNames, fault); }
+EMSCRIPTEN_KEEPALIVE const char* halvo_fault_name(int fault) { return NameIn(kCheckKindNames, fault); }
 
 EMSCRIPTEN_KEEPALIVE const char* halvo_reason_name(int reason) { return NameIn(kFaultReasonNames, reason); }
 

@@ -55,7 +55,13 @@ test("the lists are the dialog's, with its initial selections", () => {
 test('selections → the bytes of set.txt or the faults in order', async (t) => {
   const cases = [
     { name: 'last entry of every list', positions: LAST_POSITIONS, bytes: LAST_FILE },
-    { name: '29 February, any year', positions: withPositions({ [YEAR]: 2, [MONTH]: 1, [DAY]: 28 }), faults: [] },
+    { name: '29 February of a leap year', positions: withPositions({ [YEAR]: 3, [MONTH]: 1, [DAY]: 28 }), faults: [] },
+    { name: '29 February 2028', positions: withPositions({ [YEAR]: 7, [MONTH]: 1, [DAY]: 28 }), faults: [] },
+    {
+      name: '29 February of a common year',
+      positions: withPositions({ [YEAR]: 2, [MONTH]: 1, [DAY]: 28 }),
+      faults: ['DateTime'],
+    },
     { name: '30 April', positions: withPositions({ [MONTH]: 3, [DAY]: 29 }), faults: [] },
     { name: '31 December', positions: withPositions({ [MONTH]: 11, [DAY]: 30 }), faults: [] },
     { name: '30 February', positions: withPositions({ [MONTH]: 1, [DAY]: 29 }), faults: ['DateTime'] },
@@ -102,6 +108,7 @@ test('each failed check names its list and why', () => {
   const cases = [
     [INITIAL_POSITIONS, []],
     [withPositions({ [MONTH]: 1, [DAY]: 29 }), [{ kind: 'DateTime', list: 'day', reason: 'NoSuchDay' }]],
+    [withPositions({ [YEAR]: 5, [MONTH]: 1, [DAY]: 28 }), [{ kind: 'DateTime', list: 'day', reason: 'NoSuchDay' }]],
     [
       withPositions({ [YEAR]: -1, [FLIP]: 2 }),
       [
@@ -197,6 +204,19 @@ test('file bytes → list positions, or the first problem with offset and line',
       bytes: joined([0xef, 0xbb, 0xbf], LAST_FILE),
       problem: { kind: 'ByteOrderMark', offset: 0, line: 1, setting: null },
     },
+    // Opened in a text editor and saved again: the same words in another encoding.
+    {
+      name: 'saved again as UTF-8',
+      bytes: new TextEncoder().encode(new TextDecoder('big5').decode(LAST_FILE)),
+      problem: { kind: 'SavedAsUtf8', offset: 0, line: 1, setting: null },
+      says: /^saved by a text editor as UTF-8; the camera reads only the file Halvo writes: write it again$/,
+    },
+    {
+      name: 'saved again as Shift_JIS',
+      bytes: fs.readFileSync(path.resolve(here, '../../tests/golden/set-initial-saved-as-shift-jis.txt')),
+      problem: { kind: 'SavedAsShiftJis', offset: 0, line: 1, setting: null },
+      says: /as Shift_JIS/,
+    },
     {
       name: 'cut short',
       bytes: LAST_FILE.slice(0, 100),
@@ -211,6 +231,12 @@ test('file bytes → list positions, or the first problem with offset and line',
       name: '31 April',
       bytes: edited(LAST_FILE, 16, '04'),
       problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' },
+    },
+    {
+      name: '29 February 2023, a date that does not exist',
+      bytes: edited(edited(edited(LAST_FILE, 5, '2023'), 16, '02'), 25, '29'),
+      problem: { kind: 'Value', offset: 25, line: 3, setting: 'day' },
+      says: /2023-02-29 does not exist/,
     },
     {
       name: 'a letter in the hour',
@@ -233,6 +259,7 @@ test('file bytes → list positions, or the first problem with offset and line',
       const { message, ...where } = result.problem;
       assert.deepEqual(where, c.problem);
       assert.ok(message.length > 0);
+      if (c.says) assert.match(message, c.says);
     });
   }
 });

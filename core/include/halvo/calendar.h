@@ -30,19 +30,23 @@ inline constexpr ValueRange kHourRange{0, 23};
 inline constexpr ValueRange kMinuteRange{0, 59};
 inline constexpr ValueRange kSecondRange{0, 59};
 
-/// The days month 1 … 12 has under the device's rule (29 for February in every year, no leap years); 0 for any other month.
-constexpr std::int32_t DaysInMonth(std::int32_t month) {
+/// Whether a year has a 29 February: every fourth year, but for the centuries not divisible by 400.
+constexpr bool IsLeapYear(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+/// The days month 1 … 12 of a year has (February 29 in a leap year, 28 otherwise); 0 for any other month.
+constexpr std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
     if (!kMonthRange.Holds(month)) return 0;
-    if (month == 2) return 29;
+    if (month == 2) return IsLeapYear(year) ? 29 : 28;
     if (month == 4 || month == 6 || month == 9 || month == 11) return 30;
     return kDayRange.last;
 }
 
-/// Whether the device's month rule lets a day stand: February refuses any day past its 29th, a 30-day month only
-/// its 31st; other months, and days or months outside their lists, are left to the range checks.
-constexpr bool MonthHasDay(std::int32_t month, std::int32_t day) {
-    if (month == 2) return day <= DaysInMonth(month);
-    if (DaysInMonth(month) == kDayRange.last - 1) return day != kDayRange.last;
+/// Whether a month of a year lets a day stand: February refuses any day past its last (the 29th outside leap
+/// years), a 30-day month only its 31st; other months, and days or months outside their lists, are left to the
+/// range checks.
+constexpr bool MonthHasDay(std::int32_t year, std::int32_t month, std::int32_t day) {
+    if (month == 2) return day <= DaysInMonth(year, month);
+    if (DaysInMonth(year, month) == kDayRange.last - 1) return day != kDayRange.last;
     return true;
 }
 

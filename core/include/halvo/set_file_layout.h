@@ -44,6 +44,11 @@ inline constexpr std::uint8_t kLabelUsb[] = {0x55, 0x53, 0x42, 0xbc, 0xd2, 0xa6,
 inline constexpr std::uint8_t kLabelStamp[] = {0xae, 0xc9, 0xb6, 0xa1, 0xbc, 0xd0, 0xc5, 0xd2, 0x28, 0x30, 0x3a,
                                       0xc3, 0xf6, 0x20, 0x31, 0x3a, 0xb6, 0x7d, 0x29, 0x20, 0x3d, 0x20};
 
+// The year label as a text editor writes it when it saves the file as
+// Shift_JIS (年 is 0x94 0x4e there): how the reader tells such a copy. A copy
+// saved as UTF-8 needs no table, as the Big5 labels are never valid UTF-8.
+inline constexpr std::uint8_t kLabelYearShiftJis[] = {0x94, 0x4e, 0x20, 0x3d, 0x20};
+
 /// One line of set.txt: its label, then the value as zero-padded decimal digits.
 struct SetFileLine {
     std::span<const std::uint8_t> label;  ///< Big5, ending in " = "

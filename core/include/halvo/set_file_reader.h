@@ -13,7 +13,9 @@ namespace halvo {
 
 /// The kind of the first thing wrong with a set.txt image.
 enum class SetFileProblemKind : std::uint8_t {
-    ByteOrderMark,  ///< the file starts with a UTF-8 or UTF-16 byte-order mark
+    ByteOrderMark,    ///< the file starts with a UTF-8 or UTF-16 byte-order mark
+    SavedAsUtf8,      ///< a text editor saved the file as UTF-8 without a mark: its labels are no longer Big5
+    SavedAsShiftJis,  ///< a text editor saved the file as Shift_JIS: its labels are no longer Big5
     Label,          ///< a label's bytes differ from the Big5 label the device matches
     Digit,          ///< a byte where a digit belongs is something else
     LineEnd,        ///< a line does not end in CR LF (LF only, a doubled CR, a missing line end)
@@ -22,9 +24,12 @@ enum class SetFileProblemKind : std::uint8_t {
     Value,          ///< the digits read a value the device does not take
 };
 
+/// How many kinds of problem there are.
+inline constexpr std::size_t kSetFileProblemKinds = static_cast<std::size_t>(SetFileProblemKind::Value) + 1;
+
 /// Each problem kind's name, by its number: how the page keys its messages.
-inline constexpr std::array<const char*, 7> kSetFileProblemNames{"ByteOrderMark", "Label",   "Digit", "LineEnd",
-                                                                 "Padding",       "Length",  "Value"};
+inline constexpr std::array<const char*, kSetFileProblemKinds> kSetFileProblemNames{
+    "ByteOrderMark", "SavedAsUtf8", "SavedAsShiftJis", "Label", "Digit", "LineEnd", "Padding", "Length", "Value"};
 
 /// The first problem found, located so that a person can find it in a hex view.
 struct SetFileProblem {

@@ -42,7 +42,7 @@ struct SettingsList {
     std::int32_t initial = 0;                             ///< the position selected when a front end opens
     std::optional<std::int32_t> fallback = std::nullopt;  ///< the position an unknown one stands for, without a
                                                           ///< fault; none where an unknown one is a fault
-    SettingsFault fault = SettingsFault::Option;          ///< what a value the list does not give is reported as
+    CheckKind kind = CheckKind::Option;                   ///< what a value the list does not give is reported as
     Words unit = {"", ""};                                ///< what the values count, where the front ends name it
     std::span<const std::int32_t> optionOrder = {};       ///< positions in the order halvo-set names its words
 
@@ -81,22 +81,22 @@ inline constexpr std::int32_t kInListOrder[] = {0, 1, 2, 3};
 inline constexpr std::array<SettingsList, kSettingsListCount> kSettingsLists{{
     {.id = SettingsListId::Year, .key = "year", .label = {"年", "Year"}, .name = "year",
      .position = &SettingsSelection::year, .field = &DeviceSettings::year, .numbers = kYearRange,
-     .fault = SettingsFault::DateTime},
+     .kind = CheckKind::DateTime},
     {.id = SettingsListId::Month, .key = "month", .label = {"月", "Month"}, .name = "month",
      .position = &SettingsSelection::month, .field = &DeviceSettings::month, .numbers = kMonthRange,
-     .fault = SettingsFault::DateTime},
+     .kind = CheckKind::DateTime},
     {.id = SettingsListId::Day, .key = "day", .label = {"日", "Day"}, .name = "day",
      .position = &SettingsSelection::day, .field = &DeviceSettings::day, .numbers = kDayRange,
-     .fault = SettingsFault::DateTime},
+     .kind = CheckKind::DateTime},
     {.id = SettingsListId::Hour, .key = "hour", .label = {"時", "Hour"}, .name = "hour",
      .position = &SettingsSelection::hour, .field = &DeviceSettings::hour, .numbers = kHourRange,
-     .fault = SettingsFault::DateTime},
+     .kind = CheckKind::DateTime},
     {.id = SettingsListId::Minute, .key = "minute", .label = {"分", "Minute"}, .name = "minute",
      .position = &SettingsSelection::minute, .field = &DeviceSettings::minute, .numbers = kMinuteRange,
-     .fault = SettingsFault::DateTime},
+     .kind = CheckKind::DateTime},
     {.id = SettingsListId::Second, .key = "second", .label = {"秒", "Second"}, .name = "second",
      .position = &SettingsSelection::second, .field = &DeviceSettings::second, .numbers = kSecondRange,
-     .fault = SettingsFault::DateTime},
+     .kind = CheckKind::DateTime},
     {.id = SettingsListId::ImageFlip, .key = "imageFlip", .label = {"イメージフリップ", "Image flip"},
      .name = "flip", .option = "flip", .position = &SettingsSelection::imageFlip,
      .field = &DeviceSettings::imageFlip, .entries = kImageFlipEntries, .optionOrder = kOnFirst},
@@ -138,6 +138,19 @@ static_assert([] {
     }
     return true;
 }());
+
+/// Whether a list's optionOrder names each of its entries exactly once (and a list of numbers has none): an entry
+/// left out would still be taken, but drop out of halvo-set's help, completion, man page and refusals.
+constexpr bool OptionOrderIsPermutation(const SettingsList& list) {
+    if (list.optionOrder.size() != list.entries.size()) return false;
+    for (std::size_t at = 0; at < list.entries.size(); ++at) {
+        if (std::count(list.optionOrder.begin(), list.optionOrder.end(), static_cast<std::int32_t>(at)) != 1) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.end(), OptionOrderIsPermutation));
 
 /// Sets the device value(s) the entry at a position gives.
 constexpr void SetPosition(const SettingsList& list, std::int32_t at, DeviceSettings& settings) {

@@ -38,7 +38,7 @@ struct SettingsSelection {
 struct DeviceSettings {
     std::int32_t year = 0;               ///< kFirstYear … kLastYear
     std::int32_t month = 0;              ///< 1 … 12
-    std::int32_t day = 0;                ///< 1 … DaysInMonth(month)
+    std::int32_t day = 0;                ///< 1 … DaysInMonth(year, month)
     std::int32_t hour = 0;               ///< 0 … 23
     std::int32_t minute = 0;             ///< 0 … 59
     std::int32_t second = 0;             ///< 0 … 59
@@ -70,16 +70,17 @@ constexpr void SetDateTime(Fields& f, const DateTime& d) {
     f.second = d.second;
 }
 
-/// The kind of one failed check.
-enum class SettingsFault : std::uint8_t {
-    DateTime,   ///< a date or time field out of range, or a day the month does not have
-    Option,     ///< an option whose value none of its list's entries gives (an off/on field neither 0 nor 1)
-    FileOpen,   ///< set.txt (or its temporary neighbour) could not be opened for writing
-    FileWrite,  ///< writing, flushing, closing or replacing set.txt failed; the old file is kept but for two rare cases (README)
+/// What a failed check found wrong: a date or time value, or an option's.
+enum class CheckKind : std::uint8_t {
+    DateTime,  ///< a date or time field out of range, or a day the month does not have
+    Option,    ///< an option whose value none of its list's entries gives (an off/on field neither 0 nor 1)
 };
 
-/// Each fault kind's name, by its number: how the page keys its messages.
-inline constexpr std::array<const char*, 4> kSettingsFaultNames{"DateTime", "Option", "FileOpen", "FileWrite"};
+/// How many kinds of check there are.
+inline constexpr std::size_t kCheckKinds = static_cast<std::size_t>(CheckKind::Option) + 1;
+
+/// Each check kind's name, by its number: how the page keys its messages.
+inline constexpr std::array<const char*, kCheckKinds> kCheckKindNames{"DateTime", "Option"};
 
 /// The twelve lists, in the order of SettingsSelection's fields.
 enum class SettingsListId : std::uint8_t {
@@ -96,18 +97,21 @@ enum class FaultReason : std::uint8_t {
     NoSuchDay,    ///< the month has no such day (the day list's fault)
 };
 
+/// How many reasons there are.
+inline constexpr std::size_t kFaultReasons = static_cast<std::size_t>(FaultReason::NoSuchDay) + 1;
+
 /// Each reason's name, by its number: how the page keys its messages.
-inline constexpr std::array<const char*, 3> kFaultReasonNames{"NoEntry", "OutsideList", "NoSuchDay"};
+inline constexpr std::array<const char*, kFaultReasons> kFaultReasonNames{"NoEntry", "OutsideList", "NoSuchDay"};
 
 /// One failed check: its kind, as the dialog counts them, the list it concerns and why.
 struct FailedCheck {
-    SettingsFault kind = SettingsFault::DateTime;
+    CheckKind kind = CheckKind::DateTime;
     SettingsListId list = SettingsListId::Year;
     FaultReason reason = FaultReason::NoEntry;
 
     friend constexpr bool operator==(const FailedCheck&, const FailedCheck&) = default;
     /// Compares the kind alone, for callers that only count kinds.
-    friend constexpr bool operator==(const FailedCheck& check, SettingsFault fault) { return check.kind == fault; }
+    friend constexpr bool operator==(const FailedCheck& check, CheckKind kind) { return check.kind == kind; }
 };
 
 }  // namespace halvo
