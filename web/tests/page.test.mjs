@@ -7,6 +7,11 @@ import http from 'node:http';
 import { launch, offlineContext, openPage, pagePath, pageUrl } from './browser.mjs';
 import { LAST_FILE, writtenTime } from './golden.mjs';
 
+// The initial set.txt as text editors save it again, made from the golden file.
+const golden = (name) => new Uint8Array(fs.readFileSync(new URL(`../../tests/golden/${name}`, import.meta.url)));
+const EDITED_UTF8 = golden('set-initial-saved-as-utf8.txt');
+const EDITED_SHIFT_JIS = golden('set-initial-saved-as-shift-jis.txt');
+
 const LABELS = [
   'Year',
   'Month',
@@ -785,6 +790,21 @@ test("a damaged file shows the reader's problem in plain words, with offset and 
       open: 'set.txtを開く',
       bytes: bom,
       alert: /：ファイルの先頭に、エディターが保存時に付ける目に見えない印があります（1行目、オフセット 0）。/,
+    },
+    // An editor's re-save is named as such, with what to do about it.
+    {
+      query: '',
+      open: 'Open set.txt',
+      bytes: EDITED_UTF8,
+      alert:
+        /: it was saved by a text editor as UTF-8, and the camera reads only the file as Halvo writes it: save set\.txt again from this page \(line 1, byte offset 0\)/,
+    },
+    {
+      query: '?lang=ja',
+      open: 'set.txtを開く',
+      bytes: EDITED_SHIFT_JIS,
+      alert:
+        /：テキストエディターで Shift_JIS として保存し直されています。.*このページでもう一度保存してください（1行目、オフセット 0）/,
     },
     // The same facts in both languages: where the file ends, and how long set.txt is.
     {

@@ -103,9 +103,9 @@ export const problems = {
         : `the file is ${size} bytes long, and set.txt is ${fileSize} bytes`,
   Value: 'it holds a value the camera does not take',
   SavedAsUtf8:
-    'a text editor has saved it again as UTF-8, and the camera reads only the file as Halvo writes it: save set.txt again from this page',
+    'it was saved by a text editor as UTF-8, and the camera reads only the file as Halvo writes it: save set.txt again from this page',
   SavedAsShiftJis:
-    'a text editor has saved it again as Shift_JIS, and the camera reads only the file as Halvo writes it: save set.txt again from this page',
+    'it was saved by a text editor as Shift_JIS, and the camera reads only the file as Halvo writes it: save set.txt again from this page',
 };
 
 /// The camera's clock.
