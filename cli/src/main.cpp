@@ -12,6 +12,7 @@
 #include <io.h>
 
 #include "halvo/platform/console.h"
+#include "halvo/utf16.h"
 #else
 #include <unistd.h>
 #endif
@@ -23,7 +24,10 @@ int main(int argc, char** argv) {
     // Exit status 0, as for --help: the owner asked for nothing, and learning how to ask is no failure.
     const bool out_is_console = _isatty(_fileno(stdout)) != 0;
     if (halvo::cli::OpenedByDoubleClick(args.size(), halvo::platform::ConsoleProcessCount(), out_is_console)) {
-        std::cout << halvo::cli::kDoubleClickNote << std::flush;
+        // Written as UTF-16, so that the Japanese shows whatever the console's code page.
+        static constexpr auto kJapanese = halvo::ToUtf16<wchar_t, 160>(halvo::cli::DoubleClickNote(true));
+        static constexpr auto kEnglish = halvo::ToUtf16<wchar_t, 160>(halvo::cli::DoubleClickNote(false));
+        halvo::platform::WriteToConsole(halvo::platform::UserInterfaceIsJapanese() ? kJapanese.data() : kEnglish.data());
         halvo::platform::WaitForKeyPress();
         return halvo::cli::kExitOk;
     }

@@ -153,12 +153,14 @@ std::string HelpOf(const CliOption& option) {
         for (const OptionId other : option.excludes) names.push_back(LongName(other));
         help += "; not with " + Either(names);
     }
-    // The default stays on one line, where a reader (and the man page) finds it whole; an optional value's names
-    // the value.
+    // The default stays on one line, where a reader (and the man page) finds it whole; an optional value's default
+    // names the value ("[default PATH: ./set.txt]").
     std::string byDefault;
-    const std::string label = option.takes == Takes::OptionalValue
-                                  ? std::string("[default ") + std::string(option.value).substr(1, std::string(option.value).size() - 2) + ": "
-                                  : std::string("[default: ");
+    std::string label = "[default: ";
+    if (option.takes == Takes::OptionalValue) {
+        const std::string value = option.value;  // "[PATH]"
+        label = "[default " + value.substr(1, value.size() - 2) + ": ";
+    }
     if (option.byDefault != nullptr) {
         byDefault = label + option.byDefault + "]";
     } else if (option.list) {
@@ -192,7 +194,7 @@ bool LooksLikeOption(const std::string& word) {
 // The option a word names exactly, without a value joined to it ("--length", "-o").
 const CliOption* Named(const std::string& word) {
     for (const CliOption& option : kOptions) {
-        std::string names = NamesOf(option);
+        const std::string names = NamesOf(option);
         for (std::size_t at = 0; at <= names.size();) {
             const std::size_t end = std::min(names.find(',', at), names.size());
             if (names.compare(at, end - at, word) == 0 && end - at == word.size()) return &option;

@@ -34,18 +34,46 @@ TEST(HalvoSetDoubleClick, OnlyNoArgumentsInAConsoleOfItsOwnShowingItsOutput) {
     }
 }
 
+// Columns a line takes on a console: two for a character of three UTF-8 bytes (kana, kanji, full-width
+// punctuation), one for ASCII.
+std::size_t Columns(const std::string& line) {
+    std::size_t columns = 0;
+    for (const char c : line) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) ++columns;
+        else if (b >= 0xe0) columns += 2;
+    }
+    return columns;
+}
+
 TEST(HalvoSetDoubleClick, TheNoteIsTwoLinesNamingTheDialogAndHelpThatFitAnOldConsole) {
-    std::istringstream note(kDoubleClickNote);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(note, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(std::string(kDoubleClickNote).back(), '\n');
-    // An 80-column console wraps the 80th character's line end onto an empty row.
-    for (const std::string& line : lines) EXPECT_LT(line.size(), 80u) << line;
-    EXPECT_NE(lines[0].find("command line"), std::string::npos);
-    EXPECT_NE(lines[0].find("Halvo.exe"), std::string::npos);
-    EXPECT_NE(lines[1].find("halvo-set.exe --help"), std::string::npos);
-    EXPECT_NE(lines[1].find("any key"), std::string::npos);
+    struct Case {
+        const char* name;
+        bool japanese;
+        const char* commandLine;  // what the first line says the program is for
+        const char* key;          // what the second says of the key
+    };
+    const Case cases[] = {
+        {"a Japanese Windows", true, "コマンドライン", "キーを押す"},
+        {"any other", false, "command line", "any key"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = DoubleClickNote(c.japanese);
+        std::istringstream note(text);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(note, line);) lines.push_back(line);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(text.back(), '\n');
+        // An 80-column console wraps the 80th character's line end onto an empty row.
+        for (const std::string& line : lines) EXPECT_LT(Columns(line), 80u) << line;
+        EXPECT_NE(lines[0].find(c.commandLine), std::string::npos);
+        EXPECT_NE(lines[0].find("Halvo.exe"), std::string::npos);
+        EXPECT_NE(lines[1].find("halvo-set.exe --help"), std::string::npos);
+        EXPECT_NE(lines[1].find(c.key), std::string::npos);
+    }
+    // Each language alone: no Japanese in the English note.
+    for (const char c : std::string(DoubleClickNote(false))) EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
 }
 
 }  // namespace

@@ -10,6 +10,16 @@ unsigned long ConsoleProcessCount() {
     return GetConsoleProcessList(ids, 2);
 }
 
+bool UserInterfaceIsJapanese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
+
+void WriteToConsole(const wchar_t* text) {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD length = 0;
+    while (text[length] != L'\0') ++length;
+    DWORD written = 0;
+    WriteConsoleW(output, text, length, &written, nullptr);
+}
+
 void WaitForKeyPress() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;

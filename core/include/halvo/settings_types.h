@@ -111,7 +111,7 @@ struct FailedCheck {
 
     friend constexpr bool operator==(const FailedCheck&, const FailedCheck&) = default;
     /// Compares the kind alone, for callers that only count kinds.
-    friend constexpr bool operator==(const FailedCheck& check, CheckKind found) { return check.kind == found; }
+    friend constexpr bool operator==(const FailedCheck& check, CheckKind expected) { return check.kind == expected; }
 };
 
 }  // namespace halvo

@@ -43,7 +43,7 @@ struct WriteFailure {
 
     friend constexpr bool operator==(const WriteFailure&, const WriteFailure&) = default;
     /// Compares the stage alone, for callers that only tell opening from writing.
-    friend constexpr bool operator==(const WriteFailure& failure, WriteStage at) { return failure.stage == at; }
+    friend constexpr bool operator==(const WriteFailure& failure, WriteStage expected) { return failure.stage == expected; }
 };
 
 }  // namespace halvo
