@@ -90,9 +90,9 @@ steps_summary() {
     wait "${steps_pids[$name]}" 2>/dev/null || true
     steps_record "$name" "$((SECONDS - steps_background_start[$name]))" stopped
   done
-  printf '\n%-10s %8s  %s\n' step seconds result
+  printf '\n%-14s %8s  %s\n' step seconds result
   for i in "${!steps_names[@]}"; do
-    printf '%-10s %8s  %s\n' "${steps_names[$i]}" "${steps_seconds[$i]}" "${steps_results[$i]}"
+    printf '%-14s %8s  %s\n' "${steps_names[$i]}" "${steps_seconds[$i]}" "${steps_results[$i]}"
   done
-  printf '%-10s %8d  %s\n' total "$((SECONDS - steps_started))" "$([ "$status" -eq 0 ] && echo passed || echo "FAILED (exit status $status)")"
+  printf '%-14s %8d  %s\n' total "$((SECONDS - steps_started))" "$([ "$status" -eq 0 ] && echo passed || echo "FAILED (exit status $status)")"
 }
