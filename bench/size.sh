@@ -15,7 +15,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/mingw}")
-budget_percent=145
+budget_percent=135
 
 [ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
 cmake --build "$build" -j2 --target Halvo bare_dialog halvo-set >/dev/null

@@ -34,20 +34,20 @@ static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.end(), [](const
 
 SettingsFaults CheckSettings(const DeviceSettings& settings) {
     SettingsFaults faults;
-    for (const SettingsList& list : kSettingsLists) {
+    for (const ListRule& list : kListRules) {
         if (!ListTakes(list, settings)) faults.push_back({list.kind, list.id, FaultReason::OutsideList});
     }
     // Days the month does not have, checked after every list, also where the
     // month's or the day's own check failed.
     if (!MonthHasDay(settings.year, settings.month, settings.day)) {
-        faults.push_back({ListOf(SettingsListId::Day).kind, SettingsListId::Day, FaultReason::NoSuchDay});
+        faults.push_back({RuleOf(SettingsListId::Day).kind, SettingsListId::Day, FaultReason::NoSuchDay});
     }
     return faults;
 }
 
 Conversion ConvertSelection(const SettingsSelection& selection) {
     Conversion out;
-    for (const SettingsList& list : kSettingsLists) {
+    for (const ListRule& list : kListRules) {
         const std::int32_t at = selection.*list.position;
         if (list.Holds(at)) {
             SetPosition(list, at, out.settings);
@@ -59,7 +59,7 @@ Conversion ConvertSelection(const SettingsSelection& selection) {
     }
     // The values say what is wrong; only the positions know a list had none.
     for (FailedCheck check : CheckSettings(out.settings)) {
-        if (check.reason == FaultReason::OutsideList && selection.*ListOf(check.list).position == kNoSelection) {
+        if (check.reason == FaultReason::OutsideList && selection.*RuleOf(check.list).position == kNoSelection) {
             check.reason = FaultReason::NoEntry;
         }
         out.faults.push_back(check);

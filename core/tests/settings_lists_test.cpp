@@ -157,6 +157,34 @@ TEST(ToUtf16, ConvertsEachLengthOfSequence) {
     EXPECT_EQ((ToUtf16<char16_t, 3>(longer)), (std::array<char16_t, 3>{u'1', u'2', 0}));
 }
 
+TEST(Utf16Room, CountsEachLengthOfSequenceAndTheNul) {
+    static_assert(Utf16Room("") == 1);
+    static_assert(Utf16Room("A\xc3\xa9") == 3);
+    static_assert(Utf16Room("いいえ") == 4);
+    static_assert(Utf16Room("\xf0\x9f\x98\x80") == 3);  // a surrogate pair
+    // Exactly the room: one unit less cuts the text.
+    constexpr auto kExact = ToUtf16<char16_t, Utf16Room("年A\xf0\x9f\x98\x80")>("年A\xf0\x9f\x98\x80");
+    EXPECT_EQ(kExact, (std::array<char16_t, 5>{0x5e74, u'A', 0xd83d, 0xde00, 0}));
+}
+
+// The rules the checks walk are the lists' values: each position gives the same device values through either.
+TEST(ListRules, GiveWhatTheirListsGive) {
+    for (const SettingsList& list : kSettingsLists) {
+        const ListRule& rule = RuleOf(list.id);
+        ASSERT_EQ(rule.Size(), list.Size()) << list.key;
+        EXPECT_EQ(rule.position, list.position) << list.key;
+        EXPECT_EQ(rule.initial, list.initial) << list.key;
+        EXPECT_EQ(rule.kind, list.kind) << list.key;
+        EXPECT_EQ(rule.fallback, list.fallback) << list.key;
+        for (std::int32_t at = 0; at < list.Size(); ++at) {
+            DeviceSettings fromList, fromRule;
+            SetPosition(list, at, fromList);
+            SetPosition(rule, at, fromRule);
+            EXPECT_EQ(fromRule, fromList) << list.key << " " << at;
+        }
+    }
+}
+
 // At run time malformed text ends the conversion before the first bad sequence (a constant of it does not
 // compile: utf16_constant_test.cmake).
 TEST(ToUtf16, MalformedTextAtRunTimeStopsBeforeTheBadSequence) {

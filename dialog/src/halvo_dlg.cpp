@@ -21,11 +21,10 @@ namespace {
 
 // Room for the longest word, in UTF-16 units with the terminating NUL.
 constexpr std::size_t kWordRoom = 8;
-constexpr std::size_t kMessageRoom = 64;
 using Word = std::array<wchar_t, kWordRoom>;
 
-constexpr auto kErrorBox = ToUtf16<wchar_t, kMessageRoom>(kErrorText);
-constexpr auto kSuccessBox = ToUtf16<wchar_t, kMessageRoom>(kWrittenAdvice.japanese);
+constexpr auto kErrorBox = ToUtf16<wchar_t, Utf16Room(kErrorText)>(kErrorText);
+constexpr auto kSuccessBox = ToUtf16<wchar_t, Utf16Room(kWrittenAdvice.japanese)>(kWrittenAdvice.japanese);
 
 // The control that shows each list.
 struct ListControl {
@@ -73,18 +72,14 @@ static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.begin() + kDate
 static_assert(std::all_of(kSettingsLists.begin() + kDateTimeLists, kSettingsLists.end(),
                           [](const SettingsList& list) { return !list.entries.empty(); }));
 
-// The Japanese words of the lists of words, by list and position.
-constexpr std::size_t kMostEntries = [] {
-    std::size_t most = 0;
-    for (const SettingsList& list : kSettingsLists) most = std::max(most, list.entries.size());
-    return most;
-}();
+// The Japanese words of the lists of words (those after the date and time
+// lists), by list and position.
 constexpr auto kListWords = [] {
-    std::array<std::array<Word, kMostEntries>, kSettingsLists.size()> words{};
+    std::array<std::array<Word, ListRule::kRoom>, kSettingsLists.size() - kDateTimeLists> words{};
     for (std::size_t list = kDateTimeLists; list < kSettingsLists.size(); ++list) {
         const auto entries = kSettingsLists[list].entries;
         for (std::size_t at = 0; at < entries.size(); ++at)
-            words[list][at] = ToUtf16<wchar_t, kWordRoom>(entries[at].words.japanese);
+            words[list - kDateTimeLists][at] = ToUtf16<wchar_t, kWordRoom>(entries[at].words.japanese);
     }
     return words;
 }();
@@ -111,10 +106,12 @@ bool CHalvoDlg::OnInitDialog() {
     SetIcon(icon_, true);
     SetIcon(icon_, false);
 
-    for (std::size_t i = 0; i < kSettingsLists.size(); ++i) {
-        const SettingsList& list = kSettingsLists[i];
+    // The rules, not the lists: the dialog links none of the other front ends' words.
+    for (std::size_t i = 0; i < kListRules.size(); ++i) {
+        const ListRule& list = kListRules[i];
         const platform::CComboBox combo = List(kListControls[i]);
-        for (std::size_t at = 0; at < list.entries.size(); ++at) combo.AddString(kListWords[i][at].data());
+        for (std::int32_t at = 0; at < list.count; ++at)
+            combo.AddString(kListWords[i - kDateTimeLists][static_cast<std::size_t>(at)].data());
         combo.SetCurSel(list.initial);
     }
 
@@ -143,8 +140,8 @@ void CHalvoDlg::Close() { OnCancel(); }
 
 void CHalvoDlg::ApplySettings() {
     SettingsSelection selection;
-    for (std::size_t i = 0; i < kSettingsLists.size(); ++i)
-        selection.*kSettingsLists[i].position = List(kListControls[i]).GetCurSel();
+    for (std::size_t i = 0; i < kListRules.size(); ++i)
+        selection.*kListRules[i].position = List(kListControls[i]).GetCurSel();
 
     const Conversion conversion = ConvertSelection(selection);
     for (std::size_t i = 0; i < conversion.faults.size(); ++i) {

@@ -21,10 +21,12 @@ public:
     constexpr void Label(std::span<const std::uint8_t> label) {
         for (std::uint8_t b : label) Put(b);
     }
-    // Each digit is taken modulo 10 in 64 bits, so a value the checks did not
-    // pass still gives digits without arithmetic surprises.
-    constexpr void Digits(std::int64_t value, std::size_t count) {
-        std::int64_t scale = 1;
+    // Each digit is taken modulo 10 and made non-negative, so a value the checks
+    // did not pass still gives digits without arithmetic surprises; 32 bits hold
+    // the scale of the widest line (4 digits) with room to spare, and keep the
+    // 64-bit division helpers out of the dialog.
+    constexpr void Digits(std::int32_t value, std::size_t count) {
+        std::int32_t scale = 1;
         for (std::size_t i = 1; i < count; ++i) scale *= 10;
         for (; scale > 0; scale /= 10) Put(static_cast<std::uint8_t>('0' + ((value / scale) % 10 + 10) % 10));
     }

@@ -3,6 +3,7 @@
 // set.txt as bytes: its size, its name and the encoder. Writing it is
 // set_file_writer.h's.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,10 @@ struct EncodedRecord {
     SetRecord record{};
     std::size_t put = 0;
 };
+
+// The digits of a line are made in 32 bits: no line may be wider than its scale allows.
+static_assert(std::all_of(kSetFileLines.begin(), kSetFileLines.end(),
+                          [](const SetFileLine& line) { return line.digits >= 1 && line.digits <= 9; }));
 
 constexpr EncodedRecord Encode(const DeviceSettings& s) {
     EncodedRecord result;

@@ -152,33 +152,99 @@ constexpr bool OptionOrderIsPermutation(const SettingsList& list) {
 }
 static_assert(std::all_of(kSettingsLists.begin(), kSettingsLists.end(), OptionOrderIsPermutation));
 
+/// What the checks and the conversion need of a list: its values without its words. Derived from kSettingsLists
+/// at compile time, so that a program that only converts and checks (the dialog) links none of the words.
+struct ListRule {
+    /// One entry's values.
+    struct Entry {
+        std::int32_t value = 0;
+        bool switchesOff = false;
+    };
+    /// Room for the longest list of words.
+    static constexpr std::size_t kRoom = [] {
+        std::size_t most = 0;
+        for (const SettingsList& list : kSettingsLists) most = std::max(most, list.entries.size());
+        return most;
+    }();
+
+    SettingsListId id = SettingsListId::Year;
+    CheckKind kind = CheckKind::Option;
+    std::int32_t SettingsSelection::*position = nullptr;
+    std::int32_t DeviceSettings::*field = nullptr;
+    std::int32_t DeviceSettings::*onSwitch = nullptr;
+    std::optional<ValueRange> numbers = std::nullopt;
+    std::array<Entry, kRoom> entries{};
+    std::int32_t count = 0;  ///< the entries of a list of words
+    std::int32_t initial = 0;
+    std::optional<std::int32_t> fallback = std::nullopt;
+
+    constexpr std::int32_t Size() const { return numbers ? numbers->last - numbers->first + 1 : count; }
+    constexpr bool Holds(std::int32_t at) const { return at >= 0 && at < Size(); }
+    constexpr const Entry& EntryAt(std::int32_t at) const { return entries[static_cast<std::size_t>(at)]; }
+};
+
+/// Each list's rule, by SettingsListId.
+inline constexpr std::array<ListRule, kSettingsLists.size()> kListRules = [] {
+    std::array<ListRule, kSettingsLists.size()> rules{};
+    for (std::size_t i = 0; i < kSettingsLists.size(); ++i) {
+        const SettingsList& list = kSettingsLists[i];
+        ListRule& rule = rules[i];
+        rule.id = list.id;
+        rule.kind = list.kind;
+        rule.position = list.position;
+        rule.field = list.field;
+        rule.onSwitch = list.onSwitch;
+        rule.numbers = list.numbers;
+        rule.count = static_cast<std::int32_t>(list.entries.size());
+        for (std::size_t at = 0; at < list.entries.size(); ++at)
+            rule.entries[at] = {list.entries[at].value, list.entries[at].switchesOff};
+        rule.initial = list.initial;
+        rule.fallback = list.fallback;
+    }
+    return rules;
+}();
+
+/// A list's rule by its id.
+constexpr const ListRule& RuleOf(SettingsListId id) { return kListRules[static_cast<std::size_t>(id)]; }
+
+namespace detail {
+constexpr const ListEntry& EntryOf(const SettingsList& list, std::int32_t at) { return list.Entry(at); }
+constexpr const ListRule::Entry& EntryOf(const ListRule& rule, std::int32_t at) { return rule.EntryAt(at); }
+}  // namespace detail
+
+// The functions below take a SettingsList or its ListRule alike: one rule, whichever table a caller holds.
+
 /// Sets the device value(s) the entry at a position gives.
-constexpr void SetPosition(const SettingsList& list, std::int32_t at, DeviceSettings& settings) {
+template <class List>
+constexpr void SetPosition(const List& list, std::int32_t at, DeviceSettings& settings) {
     if (list.numbers) {
         settings.*list.field = list.numbers->first + at;
         return;
     }
-    const ListEntry& entry = list.Entry(at);
+    const auto& entry = detail::EntryOf(list, at);
     if (list.onSwitch != nullptr) settings.*list.onSwitch = entry.switchesOff ? 0 : 1;
     settings.*list.field = entry.switchesOff ? 0 : entry.value;
 }
 
 /// What the entry at a position gives one device value: the list's field or its switch.
-constexpr std::int32_t ValueAt(const SettingsList& list, std::int32_t at, std::int32_t DeviceSettings::*field) {
+template <class List>
+constexpr std::int32_t ValueAt(const List& list, std::int32_t at, std::int32_t DeviceSettings::*field) {
     DeviceSettings probe;
     SetPosition(list, at, probe);
     return probe.*field;
 }
 
 /// Whether the entry at a position gives exactly the values settings hold for the list.
-constexpr bool GivesValues(const SettingsList& list, std::int32_t at, const DeviceSettings& settings) {
+template <class List>
+constexpr bool GivesValues(const List& list, std::int32_t at, const DeviceSettings& settings) {
     DeviceSettings probe = settings;
     SetPosition(list, at, probe);
     return probe == settings;
 }
 
 /// Whether the values settings hold for a list are ones it gives: a number in its range, or an entry's values.
-constexpr bool ListTakes(const SettingsList& list, const DeviceSettings& settings) {
+template <class List>
+constexpr bool ListTakes(const List& list, const DeviceSettings& settings) {
     if (list.numbers) return list.numbers->Holds(settings.*list.field);
     for (std::int32_t at = 0; at < list.Size(); ++at)
         if (GivesValues(list, at, settings)) return true;
@@ -187,7 +253,8 @@ constexpr bool ListTakes(const SettingsList& list, const DeviceSettings& setting
 
 /// The position that stands for the list's values in settings; a switch that is off stands for the entry that
 /// switches off, whatever the value beside it. None where no entry does.
-constexpr std::optional<std::int32_t> PositionIn(const SettingsList& list, const DeviceSettings& settings) {
+template <class List>
+constexpr std::optional<std::int32_t> PositionIn(const List& list, const DeviceSettings& settings) {
     if (list.numbers) {
         const std::int32_t at = list.numbers->PositionOf(settings.*list.field);
         return at < 0 ? std::nullopt : std::optional<std::int32_t>(at);
@@ -196,7 +263,7 @@ constexpr std::optional<std::int32_t> PositionIn(const SettingsList& list, const
         if (GivesValues(list, at, settings)) return at;
     if (list.onSwitch != nullptr && settings.*list.onSwitch == 0) {
         for (std::int32_t at = 0; at < list.Size(); ++at)
-            if (list.Entry(at).switchesOff) return at;
+            if (detail::EntryOf(list, at).switchesOff) return at;
     }
     return std::nullopt;
 }

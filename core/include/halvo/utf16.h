@@ -15,6 +15,16 @@ namespace detail {
 inline void Utf16TextIsMalformedOrTooLong() {}
 }  // namespace detail
 
+/// The UTF-16 units that well-formed UTF-8 takes, with the terminating NUL: the room ToUtf16 needs for it, exactly.
+constexpr std::size_t Utf16Room(const char* utf8) {
+    std::size_t units = 1;
+    for (std::size_t i = 0; utf8[i] != '\0'; ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if ((byte & 0xc0) != 0x80) units += byte >= 0xf0 ? 2 : 1;  // a lead byte; four bytes make a surrogate pair
+    }
+    return units;
+}
+
 /// Converts well-formed UTF-8 into NUL-terminated UTF-16 of at most N - 1 units; in a constant, anything else stops the build.
 template <class Unit, std::size_t N>
 constexpr std::array<Unit, N> ToUtf16(const char* utf8) {
