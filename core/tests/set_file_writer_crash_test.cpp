@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -138,15 +139,25 @@ std::optional<int> RunChild(const fs::path& card, std::size_t start, int crashAt
     startup.hStdOutput = nowhere;
     startup.hStdError = nowhere;
     PROCESS_INFORMATION child{};
-    const BOOL started =
-        CreateProcessW(program, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+    // Wine on a busy machine was seen to refuse one start among hundreds: a
+    // start is tried again before the test calls it a fault, and says why.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) Sleep(200);
+        started =
+            CreateProcessW(program, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+        if (!started) std::fprintf(stderr, "the child did not start: error %lu\n", GetLastError());
+    }
     if (nowhere != INVALID_HANDLE_VALUE) CloseHandle(nowhere);
     for (const wchar_t* name : {kCardVariable, kStartVariable, kStepVariable}) SetEnvironmentVariableW(name, nullptr);
     if (!started) return std::nullopt;
     DWORD status = 0;
-    const bool ended = WaitForSingleObject(child.hProcess, 120000) == WAIT_OBJECT_0 &&
-                       GetExitCodeProcess(child.hProcess, &status);
-    if (!ended) TerminateProcess(child.hProcess, 99);
+    const DWORD waited = WaitForSingleObject(child.hProcess, 120000);
+    const bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(child.hProcess, &status);
+    if (!ended) {
+        std::fprintf(stderr, "the child did not end: wait %lu, error %lu\n", waited, GetLastError());
+        TerminateProcess(child.hProcess, 99);
+    }
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     if (!ended) return std::nullopt;
