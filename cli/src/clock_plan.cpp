@@ -152,7 +152,7 @@ std::optional<ClockReading> ReadClock(const Given& given, const ClockPlan& plan,
     ClockReading reading;
     reading.moment = std::chrono::system_clock::time_point(milliseconds(time.switchOnMs));
     reading.written = std::chrono::system_clock::time_point(milliseconds(time.fileSecondMs));
-    reading.corrected = time.fileSecondMs != TimeToWrite(readingMs, plan.lead, 0).fileSecondMs;
+    reading.corrected = time.corrected;
     const std::int64_t second = time.fileSecondMs / kMsPerSecond;
     // The zone was known when it was taken; its offset is asked once, for this second.
     const std::optional<std::int32_t> offset = plan.zone ? clock.offset_at(plan.zone, second) : std::nullopt;

@@ -65,16 +65,16 @@ TEST(TimeToWrite, CutsReadingLeadAndCorrectionToTheSecondAndSwitchesOnTheCorrect
     const std::int64_t t = UtcMs(2026, 6, 15, 7, 41, 7, 250);
     const std::int64_t second = UtcMs(2026, 6, 15, 7, 41, 37);
     const Case cases[] = {
-        {"no correction: the second the reading and lead name", t, 30, 0, {second, second}},
-        {"1.3 s: the next second, switched on 0.3 s into this one", t, 30, 13, {second + 1000, second - 300}},
-        {"0.7 s: still this second, switched on 0.7 s before it", t, 30, 7, {second, second - 700}},
-        {"0.8 s carries over", t, 30, 8, {second + 1000, second + 200}},
-        {"a negative correction writes earlier, switches on later", t, 30, -5, {second - 1000, second - 500}},
-        {"the full 60 s", t, 30, 600, {second + 60'000, second}},
-        {"-60 s", t, 30, -600, {second - 60'000, second}},
-        {"a reading on the second", UtcMs(2026, 6, 15, 7, 41, 7), 0, 0, {UtcMs(2026, 6, 15, 7, 41, 7), UtcMs(2026, 6, 15, 7, 41, 7)}},
-        {"across midnight and the year", UtcMs(2026, 12, 31, 23, 59, 59, 900), 0, 2, {UtcMs(2027, 1, 1), UtcMs(2026, 12, 31, 23, 59, 59, 800)}},
-        {"before 1970 still floors", -1, 0, 0, {-1000, -1000}},
+        {"no correction: the second the reading and lead name", t, 30, 0, {second, second, false}},
+        {"1.3 s: the next second, switched on 0.3 s into this one", t, 30, 13, {second + 1000, second - 300, true}},
+        {"0.7 s: still this second, switched on 0.7 s before it", t, 30, 7, {second, second - 700, false}},
+        {"0.8 s carries over", t, 30, 8, {second + 1000, second + 200, true}},
+        {"a negative correction writes earlier, switches on later", t, 30, -5, {second - 1000, second - 500, true}},
+        {"the full 60 s", t, 30, 600, {second + 60'000, second, true}},
+        {"-60 s", t, 30, -600, {second - 60'000, second, true}},
+        {"a reading on the second", UtcMs(2026, 6, 15, 7, 41, 7), 0, 0, {UtcMs(2026, 6, 15, 7, 41, 7), UtcMs(2026, 6, 15, 7, 41, 7), false}},
+        {"across midnight and the year", UtcMs(2026, 12, 31, 23, 59, 59, 900), 0, 2, {UtcMs(2027, 1, 1), UtcMs(2026, 12, 31, 23, 59, 59, 800), true}},
+        {"before 1970 still floors", -1, 0, 0, {-1000, -1000, false}},
     };
     for (const Case& c : cases) EXPECT_EQ(TimeToWrite(c.reading, c.lead, c.correction), c.written) << c.name;
 }

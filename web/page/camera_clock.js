@@ -445,14 +445,13 @@ export function reading(nowMs, lead) {
   const cam = camera();
   const correction = cam.apply ? cam.correction : 0;
   const written = state.api.timeToWrite(nowMs, lead, correction);
-  const moved = correction !== 0 && state.api.timeToWrite(nowMs, lead, 0).fileSecond !== written.fileSecond;
   return {
     clock: state.api.wallClock(state.zone, written.fileSecond),
     switchOn: written.switchOn,
     fileSecond: written.fileSecond,
     zone: state.zone,
     correction,
-    moved,
+    moved: written.corrected,
   };
 }
 

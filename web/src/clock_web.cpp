@@ -88,14 +88,15 @@ EMSCRIPTEN_KEEPALIVE int halvo_camera_offset(int stampSecond, int referenceTenth
     return CameraOffsetTenths(stampSecond, referenceTenth);
 }
 
-/// The written second and the switch-on (ms) for a clock reading (ms), a lead (s) and a correction (tenths), into
-/// `out`; 0 for a value out of range.
+/// The written second and the switch-on (ms) for a clock reading (ms), a lead (s) and a correction (tenths), and 1
+/// where the correction moved the written second (0 otherwise), into `out`; 0 for a value out of range.
 EMSCRIPTEN_KEEPALIVE int halvo_time_to_write(double readingMs, int lead, int correction, double* out) {
     const std::optional<std::int64_t> reading = Instant(readingMs);
     if (!reading || lead < 0 || lead > kMaxLeadSeconds || !IsCorrection(correction)) return 0;
     const WrittenTime written = TimeToWrite(*reading, lead, correction);
     out[0] = static_cast<double>(written.fileSecondMs);
     out[1] = static_cast<double>(written.switchOnMs);
+    out[2] = written.corrected ? 1 : 0;
     return 1;
 }
 

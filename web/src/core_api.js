@@ -236,11 +236,16 @@ Module['clockApi'] = function () {
       return offset === none ? null : offset;
     },
 
-    // A clock reading (ms), lead (s) and correction (tenths) → { fileSecond, switchOn } in ms.
+    // A clock reading (ms), lead (s) and correction (tenths) → { fileSecond, switchOn } in ms, and whether the
+    // correction moved the written second (corrected).
     timeToWrite: function (readingMs, lead, correction) {
-      return withDoubles(2, function (pointer) {
+      return withDoubles(3, function (pointer) {
         if (!_halvo_time_to_write(readingMs, lead, correction, pointer)) throw new RangeError('reading, lead or correction out of range');
-        return { fileSecond: HEAPF64[pointer >> 3], switchOn: HEAPF64[(pointer >> 3) + 1] };
+        return {
+          fileSecond: HEAPF64[pointer >> 3],
+          switchOn: HEAPF64[(pointer >> 3) + 1],
+          corrected: HEAPF64[(pointer >> 3) + 2] === 1,
+        };
       });
     },
 

@@ -34,13 +34,18 @@ test('C interface: the written second and the switch-on with a correction', () =
   const reading = ms('2026-06-15T07:41:07.250Z');
   const second = ms('2026-06-15T07:41:37Z');
   const cases = [
-    [0, second, second],
-    [13, second + 1000, second - 300],
-    [-5, second - 1000, second - 500],
-    [600, second + 60000, second],
+    [0, second, second, false],
+    [13, second + 1000, second - 300, true],
+    [7, second, second - 700, false],
+    [-5, second - 1000, second - 500, true],
+    [600, second + 60000, second, true],
   ];
-  for (const [correction, fileSecond, switchOn] of cases) {
-    assert.deepEqual(clock.timeToWrite(reading, 30, correction), { fileSecond, switchOn }, `correction ${correction}`);
+  for (const [correction, fileSecond, switchOn, corrected] of cases) {
+    assert.deepEqual(
+      clock.timeToWrite(reading, 30, correction),
+      { fileSecond, switchOn, corrected },
+      `correction ${correction}`,
+    );
   }
   for (const [lead, correction, at] of [
     [30, 601, reading],

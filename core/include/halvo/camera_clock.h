@@ -119,6 +119,7 @@ constexpr SinceSwitchOn StandingOf(std::int64_t switchOnMs, std::int64_t measure
 struct WrittenTime {
     std::int64_t fileSecondMs;  ///< the start of the second written in the file
     std::int64_t switchOnMs;    ///< the countdown's end: the written second less the correction
+    bool corrected = false;     ///< the correction moved the written second: what a save's message names
 
     friend constexpr bool operator==(const WrittenTime&, const WrittenTime&) = default;
 };
@@ -127,9 +128,10 @@ struct WrittenTime {
 /// switched on the correction earlier, so that its clock is right once it has started up.
 constexpr WrittenTime TimeToWrite(std::int64_t readingMs, std::int32_t leadSeconds, std::int32_t correctionTenths) {
     const std::int64_t correction = correctionTenths * kMsPerTenth;
-    const std::int64_t moved = readingMs + leadSeconds * kMsPerSecond + correction;
+    const std::int64_t plain = readingMs + leadSeconds * kMsPerSecond;
+    const std::int64_t moved = plain + correction;
     const std::int64_t second = moved - FloorMod(moved, kMsPerSecond);
-    return {second, second - correction};
+    return {second, second - correction, second != plain - FloorMod(plain, kMsPerSecond)};
 }
 
 /// The start-up delay a measurement shows, as the correction for later saves: the correction the camera was set with
