@@ -17,6 +17,13 @@ else()
 endif()
 include(GoogleTest)
 
+# Compiles TARGET's files with GoogleTest's header precompiled: parsing it takes
+# longer than compiling most test files, so this pays for a program of several.
+# (A program cannot take another's: the compile definitions must be the same.)
+function(halvo_test_headers target)
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
+endfunction()
+
 # Registers a GoogleTest program with ctest: one ctest entry per test case
 # natively; one entry per program under an emulator, where every start of a
 # program costs a Wine process start.
@@ -38,11 +45,13 @@ set(HALVO_WINE_PREFIX_PROPERTIES
   ENVIRONMENT "WINEPREFIX=${HALVO_WINE_PREFIX}")
 
 # The fixture's two tests, NAME.setup and NAME.cleanup: `sh SCRIPT setup|cleanup
-# WINE_RUN PREFIX`, labelled with the given labels.
+# WINE_RUN PREFIX SEED`, labelled with the given labels. SEED is the build's own
+# prefix, which the other tests run in.
 function(halvo_wine_prefix_fixture name script)
   foreach(step setup cleanup)
     add_test(NAME ${name}.${step}
-             COMMAND sh ${script} ${step} ${CMAKE_CROSSCOMPILING_EMULATOR} ${HALVO_WINE_PREFIX})
+             COMMAND sh ${script} ${step} ${CMAKE_CROSSCOMPILING_EMULATOR} ${HALVO_WINE_PREFIX}
+                     ${CMAKE_BINARY_DIR}/wineprefix)
   endforeach()
   set_tests_properties(${name}.setup PROPERTIES FIXTURES_SETUP halvo_wine_prefix LABELS "${ARGN}" TIMEOUT 300)
   set_tests_properties(${name}.cleanup PROPERTIES FIXTURES_CLEANUP halvo_wine_prefix LABELS "${ARGN}" TIMEOUT 120)
