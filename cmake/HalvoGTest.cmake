@@ -26,9 +26,11 @@ endfunction()
 
 # Registers a GoogleTest program with ctest: one ctest entry per test case
 # natively; one entry per program under an emulator, where every start of a
-# program costs a Wine process start.
+# program costs a Wine process start, and in builds whose every start is slow
+# (HALVO_TEST_PER_CASE off: the sanitizers').
+option(HALVO_TEST_PER_CASE "One ctest entry per test case of a native GoogleTest program (else one per program)" ON)
 function(halvo_add_gtest target)
-  if(CMAKE_CROSSCOMPILING)
+  if(CMAKE_CROSSCOMPILING OR NOT HALVO_TEST_PER_CASE)
     add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
   else()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
