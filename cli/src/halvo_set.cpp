@@ -1,9 +1,6 @@
 #include "halvo_set.h"
 
-#include <CLI/CLI.hpp>
-
 #include <exception>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,8 +20,6 @@ namespace {
 
 using O = OptionId;
 
-constexpr char kProgram[] = "halvo-set";
-
 // What each exit status means, for --help.
 struct ExitMeaning {
     int status;
@@ -35,17 +30,6 @@ constexpr ExitMeaning kExitMeanings[] = {
     {kExitFile, "set.txt could not be written, or the file given to --show could not be read or is not valid"},
     {kExitUsage, "a malformed command line or a refused value (a missing --output folder counts as one)"},
     {kExitInterrupted, "the countdown was stopped with Ctrl-C (set.txt is written)"},
-};
-
-// The ways halvo-set is run, in place of CLI11's one usage line.
-class HelpFormatter : public CLI::Formatter {
-public:
-    std::string make_usage(const CLI::App*, std::string) const override {
-        return std::string("Usage:\n") +
-               "  halvo-set [OPTIONS]          write set.txt\n"
-               "  halvo-set --show [PATH]      read a set.txt, check it, print its settings\n"
-               "  halvo-set --help | --version\n";
-    }
 };
 
 std::string Footer() {
@@ -64,36 +48,28 @@ std::string Footer() {
 }  // namespace
 
 int Run(const std::vector<std::string>& args, const Clock& clock, Console& console, const Volumes& volumes) {
-    CLI::App app("Writes set.txt, the settings file of the video recorder, or checks an existing one.", kProgram);
-    app.formatter(std::make_shared<HelpFormatter>());
-    app.set_help_flag("-h,--help", "Show this help and exit");
-    app.set_version_flag("--version", std::string(kProgram) + " " + HALVO_VERSION, "Show the version and exit");
-    app.footer(Footer());
-    AddOptions(app);
-    // Unknown words are reported by TakeCommandLine, in the order typed.
-    app.allow_extras();
-
     std::optional<Failure> failure;
     try {
-        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
-        Given given;
-        if (const std::optional<std::string> wrong = TakeCommandLine(app, args, given)) {
-            failure = Usage(*wrong);
-        } else if (const std::optional<std::string> conflict = Conflict(given)) {
-            failure = Usage(*conflict);
-        } else {
-            failure = given.Has(O::Show) ? Show(given.Value(O::Show), console) : Write(given, clock, console, volumes);
+        const CommandLine read = ReadCommandLine(args, Footer(), std::string(kProgram) + " " + HALVO_VERSION);
+        switch (read.asks) {
+            case CommandLine::Asks::Help:
+                console.out << read.text << (read.text.ends_with('\n') ? "" : "\n");
+                return kExitOk;
+            case CommandLine::Asks::Version:
+                console.out << read.text << '\n';
+                return kExitOk;
+            case CommandLine::Asks::Wrong:
+                failure = Usage(read.text);
+                break;
+            case CommandLine::Asks::Options:
+                if (const std::optional<std::string> conflict = Conflict(read.given)) {
+                    failure = Usage(*conflict);
+                } else {
+                    failure = read.given.Has(O::Show) ? Show(read.given.Value(O::Show), console)
+                                                      : Write(read.given, clock, console, volumes);
+                }
+                break;
         }
-    } catch (const CLI::CallForHelp&) {
-        const std::string help = app.help();
-        console.out << help << (help.ends_with('\n') ? "" : "\n");
-        return kExitOk;
-    } catch (const CLI::CallForVersion& e) {
-        console.out << e.what() << '\n';
-        return kExitOk;
-    } catch (const CLI::ParseError&) {
-        // Every mistake halvo-set knows of is worded above; this is the parser's own.
-        failure = Usage(std::string("the command line cannot be read") + kHelpHint);
     } catch (const std::exception& e) {
         // A path the system cannot represent, memory: still one clear line.
         failure = Failure{kExitFile, e.what()};

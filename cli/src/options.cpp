@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "halvo/calendar.h"
@@ -234,6 +236,20 @@ std::string LongName(OptionId id) {
     return names.substr(names.find("--"));
 }
 
+namespace {
+
+// The ways halvo-set is run, in place of CLI11's one usage line.
+class HelpFormatter : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App*, std::string) const override {
+        return std::string("Usage:\n") +
+               "  halvo-set [OPTIONS]          write set.txt\n"
+               "  halvo-set --show [PATH]      read a set.txt, check it, print its settings\n"
+               "  halvo-set --help | --version\n";
+    }
+};
+
+// Adds every option of the table to the app, each to be read back by TakeCommandLine.
 void AddOptions(CLI::App& app) {
     for (const CliOption& option : kOptions) {
         if (option.takes == Takes::Nothing) {
@@ -249,6 +265,7 @@ void AddOptions(CLI::App& app) {
     }
 }
 
+// Once the app has parsed `args`: every option given, into `given`; or what is wrong with the command line.
 std::optional<std::string> TakeCommandLine(const CLI::App& app, const std::vector<std::string>& args, Given& given) {
     for (const CliOption& option : kOptions) {
         const CLI::Option* parsed = app.get_option(LongName(option.id));
@@ -276,6 +293,43 @@ std::optional<std::string> TakeCommandLine(const CLI::App& app, const std::vecto
     }
     if (!app.remaining().empty()) return Unexpected(args, app.remaining().front()) + kHelpHint;
     return std::nullopt;
+}
+
+}  // namespace
+
+CommandLine ReadCommandLine(const std::vector<std::string>& args, const std::string& footer,
+                            const std::string& version) {
+    CLI::App app("Writes set.txt, the settings file of the video recorder, or checks an existing one.", kProgram);
+    app.formatter(std::make_shared<HelpFormatter>());
+    app.set_help_flag("-h,--help", "Show this help and exit");
+    app.set_version_flag("--version", version, "Show the version and exit");
+    app.footer(footer);
+    AddOptions(app);
+    // Unknown words are reported by TakeCommandLine, in the order typed.
+    app.allow_extras();
+
+    CommandLine read;
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    } catch (const CLI::CallForHelp&) {
+        read.asks = CommandLine::Asks::Help;
+        read.text = app.help();
+        return read;
+    } catch (const CLI::CallForVersion& e) {
+        read.asks = CommandLine::Asks::Version;
+        read.text = e.what();
+        return read;
+    } catch (const CLI::ParseError&) {
+        // Every mistake halvo-set knows of is worded in TakeCommandLine; this is the parser's own.
+        read.asks = CommandLine::Asks::Wrong;
+        read.text = std::string("the command line cannot be read") + kHelpHint;
+        return read;
+    }
+    if (std::optional<std::string> wrong = TakeCommandLine(app, args, read.given)) {
+        read.asks = CommandLine::Asks::Wrong;
+        read.text = std::move(*wrong);
+    }
+    return read;
 }
 
 std::optional<std::string> Conflict(const Given& given) {

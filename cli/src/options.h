@@ -13,11 +13,10 @@
 
 #include "halvo/device_settings.h"
 
-namespace CLI {
-class App;
-}
-
 namespace halvo::cli {
+
+/// The program's name, as its messages and --version give it.
+inline constexpr char kProgram[] = "halvo-set";
 
 /// Every option, in the order --help lists them.
 enum class OptionId : std::uint8_t {
@@ -68,13 +67,24 @@ struct Given {
 /// Text wrapped at spaces to lines of at most `width`, joined by "\n"; `tail` ends it, never broken.
 std::string Wrapped(const std::string& text, std::size_t width, const std::string& tail = "");
 
-/// Adds every option of the table to the app, each to be read back by TakeCommandLine.
-void AddOptions(CLI::App& app);
+/// A command line, read: what it asks for, and with it every option given, the text to print, or what is wrong.
+struct CommandLine {
+    /// What a command line asks halvo-set to do.
+    enum class Asks : std::uint8_t {
+        Options,  ///< what the options given say (in `given`)
+        Help,     ///< print --help (in `text`)
+        Version,  ///< print --version's line (in `text`)
+        Wrong,    ///< nothing: `text` says what is wrong, in halvo-set's words
+    };
+    Asks asks = Asks::Options;  ///< what it asks for
+    Given given;                ///< every option given, for Options
+    std::string text;           ///< the help, the version line, or what is wrong
+};
 
-/// Once the app has parsed `args`: every option given, into `given`; or what is wrong with the command line, in
-/// halvo-set's words: a value left out or given twice, a value given to a flag, a word no option takes, an option
-/// that is none.
-std::optional<std::string> TakeCommandLine(const CLI::App& app, const std::vector<std::string>& args, Given& given);
+/// Reads `args` (without the program name): a value left out or given twice, a value given to a flag, a word no
+/// option takes and an option that is none are each wrong; `footer` ends --help, `version` is --version's line.
+CommandLine ReadCommandLine(const std::vector<std::string>& args, const std::string& footer,
+                            const std::string& version);
 
 /// The first conflict among the options given, as "--card: finds …, so it does not go with --output".
 std::optional<std::string> Conflict(const Given& given);
